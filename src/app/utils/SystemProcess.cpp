@@ -1,0 +1,67 @@
+#include "SystemProcess.h"
+
+#include <QProcess>
+#include <QUrl>
+
+namespace {
+
+class RealLauncher : public TSystemProcess::Launcher {
+public:
+    void OpenDocument(const QString &target) override
+    {
+        // Opening documents needs the desktop (xdg-open); logic code does not
+        // link the GUI, so the desktop's own opener is started detached.
+        QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+    }
+    bool StartDetached(const QString &program, const QStringList &arguments) override
+    {
+        return QProcess::startDetached(program, arguments);
+    }
+    bool RunAndWait(const QString &program, const QStringList &arguments) override
+    {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(program, arguments);
+        if (!process.waitForStarted(-1))
+            return false;
+        process.waitForFinished(-1);
+        return true;
+    }
+};
+
+RealLauncher g_real;
+TSystemProcess::Launcher *g_launcher = &g_real;
+
+} // namespace
+
+void TSystemProcess::SetLauncher(Launcher *launcher) { g_launcher = launcher ? launcher : &g_real; }
+
+void TSystemProcess::Open(const QString &file, ShowMode)
+{
+    try {
+        g_launcher->OpenDocument(file);
+    } catch (...) {
+    }
+}
+
+int TSystemProcess::OpenWith(const QString &program, const QString &parameters, ShowMode)
+{
+    try {
+        return g_launcher->StartDetached(program, QProcess::splitCommand(parameters)) ? 33 : 2;
+    } catch (...) {
+        return 2;
+    }
+}
+
+void TSystemProcess::RunAndWait(const QString &commandLine, ShowMode)
+{
+    QStringList words = QProcess::splitCommand(commandLine.left(511));
+    if (words.isEmpty())
+        return;
+    QString program = words.takeFirst();
+    if (program.endsWith(QStringLiteral(".sh"), Qt::CaseInsensitive)) {
+        words.prepend(program);
+        program = QStringLiteral("sh");
+    }
+    g_launcher->RunAndWait(program, words);
+}

@@ -1,0 +1,3 @@
+#include "WindowsVersion.h"
+
+bool IsWindowsXP() { return false; }

@@ -36,6 +36,12 @@ public:
     using TUserError::TUserError;
 };
 
+// A list was asked for an entry it does not have, or given a key it holds already.
+class TKeyListError : public TUserError {
+public:
+    using TUserError::TUserError;
+};
+
 // The silent abort: the user has already been told (a script error box, an
 // inconsistent entry, a cancelled confirmation). It unwinds the current
 // command to the event loop without a further message.

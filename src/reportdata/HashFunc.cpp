@@ -1,0 +1,2 @@
+#include "reportdata/HashFunc.h"
+// Implementation in progress.

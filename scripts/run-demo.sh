@@ -1,0 +1,18 @@
+#!/bin/sh
+# One command from a fresh Debian machine to the client running on a copy of
+# the bundled demo workspace (the original in examples/ stays untouched).
+#
+# Until the desktop program lands, this runs the command-line tool on the
+# copy instead: it prints the configuration title and the CRC of every
+# report file of the demo workspace.
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${CORVANE_BUILD_DIR:-$here/build}
+"$here/scripts/install-deps.sh"
+"$here/scripts/build.sh"
+demo=${CORVANE_DEMO_DIR:-$(mktemp -d /tmp/corvane-demo.XXXXXX)}
+cp -R "$here/examples/demo-workspace/." "$demo/"
+echo "Demo workspace copied to $demo"
+cli="$build/src/cli/corvane-cli"
+echo "Title: $("$cli" --workspace "$demo" config get Title)"
+find "$demo/Data" -type f -name '*.xml' -print0 | sort -z | xargs -0 "$cli" --workspace "$demo" crc

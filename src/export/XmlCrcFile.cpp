@@ -1,0 +1,103 @@
+#include "export/XmlCrcFile.h"
+
+#include "app/utils/Paths.h"
+#include "export/CRCUtils.h"
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr char kRootTag[] = "CRC";
+
+bool SameAsciiTextIgnoringCase(const QString &a, const QString &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a.at(i).unicode();
+        char16_t y = b.at(i).unicode();
+        if (x >= 'a' && x <= 'z')
+            x = char16_t(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = char16_t(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// Strips what the checker's reading of a recorded name ignores: blanks and
+// control characters (everything up to and including the space) at either end.
+QString TrimBlanksAndControls(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= ' ')
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= ' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+TXMLCRCType GetCrcDocument(TXMLDocument &document)
+{
+    if (!document.HasRoot() && !document.FileName().isEmpty() && FileExistsAnyCase(document.FileName()))
+        document.Load(document.FileName());
+    if (!document.HasRoot())
+        return TXMLCRCType(document.CreateRoot(kRootTag));
+    return TXMLCRCType(document.DocumentElement());
+}
+
+TCrcDocument LoadCrcDocument(const QString &fileName)
+{
+    TCrcDocument result;
+    result.document = TXMLDocument::LoadFile(fileName);
+    result.root = GetCrcDocument(*result.document);
+    return result;
+}
+
+void UpdateCrcDocument(const QString &crcDocumentPath, const QString &declaredFilePath)
+{
+    const QString name = FileNamePart(declaredFilePath);
+    const QString crcText = FileCrcText(declaredFilePath);
+
+    const QString path = ResolveCaseInsensitive(crcDocumentPath);
+    TXMLDocument document;
+    document.SetFileName(path);
+    if (QFileInfo::exists(path))
+        document.Load(path);
+    TXMLCRCType root = GetCrcDocument(document);
+
+    bool found = false;
+    for (TXMLFILEType &item : root.Items()) {
+        if (SameAsciiTextIgnoringCase(item.NAME(), name)) {
+            item.SetCRCVALUE(crcText);
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        TXMLFILEType item = root.Add();
+        item.SetNAME(name);
+        item.SetCRCVALUE(crcText);
+    }
+    document.SaveTo(path);
+}
+
+bool LookupCrcValue(const QString &crcDocumentPath, const QString &fileName, QString &value)
+{
+    const TCrcDocument crc = LoadCrcDocument(crcDocumentPath);
+    for (const TXMLFILEType &item : crc.root.Items()) {
+        if (!item.HasAttribute("NAME"))
+            return false;
+        if (SameAsciiTextIgnoringCase(TrimBlanksAndControls(item.NAME()), fileName)) {
+            if (!item.HasAttribute("CRCVALUE"))
+                return false;
+            value = item.CRCVALUE();
+            return true;
+        }
+    }
+    return false;
+}

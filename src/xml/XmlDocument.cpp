@@ -4,6 +4,8 @@
 #include "app/utils/Paths.h"
 #include "app/utils/TextFile.h"
 
+#include <QSet>
+
 #include <libxml/parser.h>
 #include <libxml/xmlsave.h>
 
@@ -45,6 +47,59 @@ xmlDocPtr Parse(const QByteArray &bytes, const QString &name, const char *encodi
     return doc;
 }
 
+// GB18030 encodes everything; GBK is its one- and two-byte part. A four-byte
+// sequence (second byte a digit) marks a character GBK cannot hold.
+bool FitsGbk(const xmlChar *name)
+{
+    const xmlChar *p = name;
+    while (*p && *p < 0x80)
+        ++p;
+    if (!*p)
+        return true;
+    const QByteArray bytes = EncodeGbk(QString::fromUtf8(reinterpret_cast<const char *>(name)));
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80)
+            continue;
+        if (i + 1 < bytes.size() && bytes[i + 1] >= '0' && bytes[i + 1] <= '9')
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+// Text outside GBK is written as character references, but names cannot
+// be: a file with such a name could not be read back. Refuse to write it.
+class NameChecker {
+public:
+    void Check(xmlNodePtr node)
+    {
+        for (; node; node = node->next) {
+            if (node->name && node->type != XML_TEXT_NODE && node->type != XML_COMMENT_NODE)
+                CheckName(node->name);
+            if (node->type == XML_ELEMENT_NODE) {
+                for (xmlAttrPtr attr = node->properties; attr; attr = attr->next)
+                    CheckName(attr->name);
+            }
+            if (node->type != XML_ENTITY_DECL)
+                Check(node->children);
+        }
+    }
+
+private:
+    void CheckName(const xmlChar *name)
+    {
+        if (checked_.contains(name))
+            return;
+        if (!FitsGbk(name))
+            throw TUserError(QStringLiteral("无法以 GBK 编码保存文档：名称\"%1\"含有 GBK 以外的字符")
+                                 .arg(QString::fromUtf8(reinterpret_cast<const char *>(name))));
+        checked_.insert(name);
+    }
+
+    QSet<const xmlChar *> checked_;
+};
+
 } // namespace
 
 TXMLDocument::TXMLDocument()
@@ -77,6 +132,13 @@ std::unique_ptr<TXMLDocument> TXMLDocument::FromText(const QString &text)
     return document;
 }
 
+std::unique_ptr<TXMLDocument> TXMLDocument::FromBytes(const QByteArray &bytes, const QString &name)
+{
+    auto document = std::make_unique<TXMLDocument>();
+    document->Adopt(Parse(bytes, name, nullptr));
+    return document;
+}
+
 std::unique_ptr<TXMLDocument> TXMLDocument::FromLines(const QStringList &lines)
 {
     return FromText(lines.join(QStringLiteral("\r\n")));
@@ -96,6 +158,7 @@ void TXMLDocument::LoadText(const QString &text)
 
 QByteArray TXMLDocument::ToBytes() const
 {
+    NameChecker().Check(doc_->children);
     xmlBufferPtr buffer = xmlBufferCreate();
     xmlSaveCtxtPtr ctxt = xmlSaveToBuffer(buffer, "GBK", XML_SAVE_FORMAT);
     xmlSaveDoc(ctxt, doc_);

@@ -32,6 +32,9 @@ public:
     // Parses a document from text (its declaration's encoding is ignored:
     // the text is already characters). Raises TXmlParseError.
     static std::unique_ptr<TXMLDocument> FromText(const QString &text);
+    // Parses a document from the bytes of a file (its declaration names the
+    // encoding); name is used in error messages only. Raises TXmlParseError.
+    static std::unique_ptr<TXMLDocument> FromBytes(const QByteArray &bytes, const QString &name);
     // As FromText, the lines joined with line ends.
     static std::unique_ptr<TXMLDocument> FromLines(const QStringList &lines);
 

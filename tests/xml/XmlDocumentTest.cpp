@@ -1,4 +1,5 @@
 #include "app/utils/Errors.h"
+#include "app/utils/TextFile.h"
 #include "xml/XmlDocument.h"
 #include "TempWorkspace.h"
 
@@ -35,6 +36,20 @@ TEST(XmlDocument, ReadsGbkAndWritesGbkWithReferencesForTheRest)
     EXPECT_TRUE(bytes.contains("&amp;&lt;"));
     auto again = TXMLDocument::LoadFile(ws.file(QStringLiteral("a.xml")));
     EXPECT_EQ(again->DocumentElement().ChildText("E"), QStringLiteral("\U0001F600&<"));
+}
+
+// Text outside GBK becomes character references, names cannot: a document
+// whose element name GBK cannot hold is refused instead of written unreadable.
+TEST(XmlDocument, NamesOutsideGbkAreRefusedAndTheFileKept)
+{
+    TempWorkspace ws;
+    ws.Write(QStringLiteral("a.xml"), "<?xml version=\"1.0\" encoding=\"GBK\"?><R/>");
+    auto doc = TXMLDocument::LoadFile(ws.file(QStringLiteral("a.xml")));
+    doc->DocumentElement().AppendChild("\xDC\xAD"); // U+072D
+    EXPECT_THROW(doc->Save(), TUserError);
+    EXPECT_EQ(ws.Read(QStringLiteral("a.xml")), QByteArray("<?xml version=\"1.0\" encoding=\"GBK\"?><R/>"));
+    auto chinese = TXMLDocument::FromText(QStringLiteral("<纳税人 名称=\"甲\"/>"));
+    EXPECT_TRUE(chinese->ToBytes().contains(EncodeGbk(QStringLiteral("<纳税人 名称="))));
 }
 
 TEST(XmlDocument, ParseErrorsCarryTheParsersMessage)

@@ -1,4 +1,5 @@
 #include "export/CRCUtils.h"
+#include "export/CrcFold.h"
 
 #include "app/utils/Errors.h"
 #include "TempWorkspace.h"
@@ -50,6 +51,36 @@ TEST(CrcUpdateTest, IsTheBareRegisterUpdate)
     reg = CrcUpdate(reg, data.constData(), 7);
     reg = CrcUpdate(reg, data.constData() + 7, 993);
     EXPECT_EQ(~reg, BitwiseCrc(data));
+}
+
+// Every kernel this processor runs, over lengths around its block and
+// stride sizes, odd alignments and arbitrary starting registers.
+TEST(CrcKernelTest, EveryKernelIsTheBareRegisterUpdate)
+{
+    const QByteArray pool = RandomBytes(70000, 2);
+    std::mt19937 rng(3);
+    std::vector<qsizetype> lengths;
+    for (qsizetype n = 0; n <= 1100; ++n)
+        lengths.push_back(n);
+    for (int i = 0; i < 200; ++i)
+        lengths.push_back(qsizetype(rng() % 65000));
+    int kernels = 0;
+    for (const TCrcKernelKind kind : {TCrcKernelKind::Table, TCrcKernelKind::Pclmul, TCrcKernelKind::Vpclmul512}) {
+        const TCrcKernel kernel = CrcKernel(kind);
+        if (!kernel)
+            continue;
+        ++kernels;
+        for (const qsizetype length : lengths) {
+            const qsizetype offset = qsizetype(rng() % 64);
+            const quint32 start = quint32(rng());
+            const QByteArray bytes = pool.mid(offset, length);
+            ASSERT_EQ(kernel(start, reinterpret_cast<const unsigned char *>(bytes.constData()), size_t(length)),
+                      BitwiseCrcUpdate(start, bytes))
+                << "kernel " << int(kind) << " length " << length << " offset " << offset;
+        }
+    }
+    EXPECT_GE(kernels, 1);
+    EXPECT_NE(FastestCrcKernel(), nullptr);
 }
 
 TEST(FileCrcTest, KnownValues)

@@ -1,0 +1,111 @@
+#include "app/utils/ApplicationInfo.h"
+#include "app/utils/FileOps.h"
+#include "app/utils/TextFile.h"
+#include "cli/CliCommands.h"
+#include "TempWorkspace.h"
+
+#include <zlib.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int status = 0;
+    QString out;
+    QString err;
+};
+
+CliRun Cli(const QStringList &args)
+{
+    CliRun run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.status = RunCli(args, out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+QString ZlibCrcText(const QByteArray &bytes)
+{
+    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.constData()), uInt(bytes.size()));
+    return QStringLiteral("%1").arg(quint32(crc), 8, 16, QLatin1Char('0')).toUpper();
+}
+
+const QString kConfig = QStringLiteral(
+    "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<configuration><GlobalResources>"
+    "<Item NAME=\"Title\" VALUE=\"演示\"/><Item NAME=\"VERSION\" VALUE=\"2.40\"/>"
+    "</GlobalResources><Package Root=\"R\"><Element Name=\"E\"/></Package></configuration>\n");
+
+} // namespace
+
+TEST(Cli, CrcAgreesWithAnIndependentCrc32)
+{
+    TempWorkspace ws;
+    QByteArray big(250000, '\0');
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char((i * 131) ^ (i >> 7));
+    const QList<QByteArray> contents = {QByteArray(), QByteArray("123456789"), big};
+    QStringList files;
+    QString expected;
+    for (int i = 0; i < contents.size(); ++i) {
+        files << ws.Write(QStringLiteral("f%1.bin").arg(i), contents[i]);
+        expected += ZlibCrcText(contents[i]) + QStringLiteral("  ") + files.last() + QLatin1Char('\n');
+    }
+    const CliRun run = Cli(QStringList{QStringLiteral("crc")} << files);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, expected);
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("00000000  ")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("CBF43926  ")));
+}
+
+TEST(Cli, CrcOfAMissingFileFailsButDoesTheOthers)
+{
+    TempWorkspace ws;
+    const QString good = ws.Write(QStringLiteral("a.bin"), "123456789");
+    const CliRun run = Cli({QStringLiteral("crc"), ws.file(QStringLiteral("missing.bin")), good});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("missing.bin")));
+    EXPECT_EQ(run.out, QStringLiteral("CBF43926  ") + good + QLatin1Char('\n'));
+}
+
+TEST(Cli, ConfigSetChangesOneItemAndKeepsTheRest)
+{
+    TempWorkspace ws;
+    ws.Write(QStringLiteral("Config.xml"), EncodeGbk(kConfig));
+    ws.MakeCurrent();
+    EXPECT_EQ(Cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("title")}).out, QStringLiteral("演示\n"));
+    const CliRun set = Cli({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("Title"), QStringLiteral("新标题")});
+    EXPECT_EQ(set.status, 0) << set.err.toStdString();
+    const QString after = DecodeGbk(ws.Read(QStringLiteral("Config.xml")));
+    EXPECT_TRUE(after.contains(QStringLiteral("VALUE=\"新标题\"")));
+    EXPECT_TRUE(after.contains(QStringLiteral("<Item NAME=\"VERSION\" VALUE=\"2.40\"/>")));
+    EXPECT_TRUE(after.contains(QStringLiteral("<Package Root=\"R\">")));
+    EXPECT_TRUE(ws.Read(QStringLiteral("Config.xml")).contains(EncodeGbk(QStringLiteral("新标题"))));
+}
+
+TEST(Cli, UsageErrorsAndKeyHash)
+{
+    struct Case {
+        QStringList args;
+        int status;
+    };
+    const QList<Case> cases = {
+        {{}, 2},
+        {{QStringLiteral("--help")}, 0},
+        {{QStringLiteral("nonsense")}, 2},
+        {{QStringLiteral("crc")}, 2},
+        {{QStringLiteral("config"), QStringLiteral("get")}, 2},
+        {{QStringLiteral("keyhash")}, 2},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Cli(c.args).status, c.status) << c.args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(Cli({QStringLiteral("keyhash"), QStringLiteral("abc")}).out, QStringLiteral("16100067\n"));
+
+    TempWorkspace empty;
+    empty.MakeCurrent();
+    const CliRun missing = Cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("Title")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("Config.xml")));
+}

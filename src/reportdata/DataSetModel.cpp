@@ -1,0 +1,205 @@
+#include "reportdata/DataSetModel.h"
+
+#include "app/utils/Errors.h"
+#include "app/utils/TextFile.h"
+#include "reportdata/XmlDataSet.h"
+
+TDataSetModel::TDataSetModel(TXmlDataSet &dataSet, QObject *parent)
+    : QAbstractTableModel(parent)
+    , dataSet_(dataSet)
+{
+    listener_ = dataSet_.AddDataChangeListener([this](const TDataChange &change) { OnDataChange(change); });
+}
+
+TDataSetModel::~TDataSetModel() { dataSet_.RemoveDataChangeListener(listener_); }
+
+int TDataSetModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() || !dataSet_.Active() ? 0 : dataSet_.ViewRowCount();
+}
+
+int TDataSetModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() || !dataSet_.Active() ? 0 : dataSet_.FieldCount();
+}
+
+QVariant TDataSetModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return QVariant();
+    const TField &field = dataSet_.Fields(index.column());
+    const TFieldType type = field.DataType();
+    switch (role) {
+    case Qt::DisplayRole:
+        if (type == TFieldType::Boolean)
+            return QVariant();
+        return dataSet_.ViewText(index.row(), index.column());
+    case Qt::EditRole:
+        try {
+            return dataSet_.ViewValue(index.row(), index.column());
+        } catch (const TConversionError &) {
+            return dataSet_.StoredText(dataSet_.RecordOfViewRow(index.row()), index.column());
+        }
+    case Qt::CheckStateRole:
+        if (type != TFieldType::Boolean)
+            return QVariant();
+        try {
+            return dataSet_.ViewValue(index.row(), index.column()).toBool() ? Qt::Checked : Qt::Unchecked;
+        } catch (const TConversionError &) {
+            return Qt::Unchecked;
+        }
+    case Qt::TextAlignmentRole:
+        if (type == TFieldType::Integer || type == TFieldType::Float || type == TFieldType::Currency)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= columnCount())
+            return QVariant();
+        if (role == Qt::DisplayRole)
+            return dataSet_.Fields(section).DisplayLabel();
+        if (role == Qt::ToolTipRole)
+            return dataSet_.Fields(section).Definition().comment;
+        return QVariant();
+    }
+    if (role != Qt::DisplayRole || section < 0 || section >= rowCount())
+        return QVariant();
+    return section == dataSet_.InsertViewRow() ? QVariant(QStringLiteral("*")) : QVariant(section + 1);
+}
+
+Qt::ItemFlags TDataSetModel::flags(const QModelIndex &index) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (dataSet_.ReadOnly() || readOnlyColumns_.contains(index.column()))
+        return flags;
+    if (dataSet_.Fields(index.column()).DataType() == TFieldType::Boolean)
+        return flags | Qt::ItemIsUserCheckable;
+    return flags | Qt::ItemIsEditable;
+}
+
+void TDataSetModel::SetColumnReadOnly(int column, bool readOnly)
+{
+    if (readOnly)
+        readOnlyColumns_.insert(column);
+    else
+        readOnlyColumns_.remove(column);
+}
+
+bool TDataSetModel::Fail(const std::exception &error)
+{
+    lastError_ = QString::fromUtf8(error.what());
+    if (OnError)
+        OnError(lastError_);
+    return false;
+}
+
+bool TDataSetModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)
+        || !(flags(index) & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable)))
+        return false;
+    TField &field = dataSet_.Fields(index.column());
+    QVariant newValue;
+    if (role == Qt::CheckStateRole && field.DataType() == TFieldType::Boolean)
+        newValue = QVariant(value.toInt() == Qt::Checked);
+    else if (role == Qt::EditRole)
+        newValue = value;
+    else
+        return false;
+    try {
+        if (!newValue.isValid())
+            return false;
+        const QVariant converted = ConvertFieldValue(field.DataType(), newValue);
+        try {
+            if (dataSet_.ViewValue(index.row(), index.column()) == converted)
+                return true;
+        } catch (const TConversionError &) {
+            // An unreadable stored text: any value replaces it.
+        }
+        if (field.DataType() == TFieldType::Text && field.Size() > 0
+            && EncodeGbk(converted.toString()).size() > field.Size())
+            throw TUserError(QStringLiteral("输入的文本超过了字段\"%1\"的长度%2!").arg(field.DisplayLabel()).arg(field.Size()));
+
+        const int record = dataSet_.RecordOfViewRow(index.row());
+        if (record >= 0 && (dataSet_.State() == TDataSetState::Insert || record != dataSet_.GetBookmark()))
+            dataSet_.SetRecNo(record + 1);
+        if (dataSet_.State() == TDataSetState::Browse)
+            dataSet_.Edit();
+        field.SetValue(converted);
+        return true;
+    } catch (const std::exception &error) {
+        return Fail(error);
+    }
+}
+
+bool TDataSetModel::submit()
+{
+    if (!postOnSubmit_ || !dataSet_.Active() || !dataSet_.Modified())
+        return true;
+    try {
+        dataSet_.Post();
+        return true;
+    } catch (const std::exception &error) {
+        return Fail(error);
+    }
+}
+
+void TDataSetModel::revert()
+{
+    if (!dataSet_.Active())
+        return;
+    try {
+        dataSet_.Cancel();
+    } catch (const std::exception &error) {
+        Fail(error);
+    }
+}
+
+void TDataSetModel::OnDataChange(const TDataChange &change)
+{
+    using Kind = TDataChange::Kind;
+    switch (change.kind) {
+    case Kind::AboutToReset:
+        beginResetModel();
+        break;
+    case Kind::Reset:
+        endResetModel();
+        break;
+    case Kind::AboutToInsertRows:
+        beginInsertRows(QModelIndex(), change.first, change.last);
+        break;
+    case Kind::RowsInserted:
+        endInsertRows();
+        break;
+    case Kind::AboutToRemoveRows:
+        beginRemoveRows(QModelIndex(), change.first, change.last);
+        break;
+    case Kind::RowsRemoved:
+        endRemoveRows();
+        break;
+    case Kind::RowsChanged: {
+        const int columns = columnCount();
+        if (columns == 0 || change.first < 0)
+            break;
+        const int first = change.field < 0 ? 0 : change.field;
+        const int last = change.field < 0 ? columns - 1 : change.field;
+        emit dataChanged(index(change.first, first), index(change.last, last));
+        break;
+    }
+    case Kind::CurrentChanged:
+        emit CurrentRowChanged(dataSet_.CurrentViewRow());
+        break;
+    case Kind::StateChanged:
+        if (rowCount() > 0)
+            emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+        break;
+    }
+}

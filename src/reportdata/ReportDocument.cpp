@@ -1,0 +1,177 @@
+#include "reportdata/ReportDocument.h"
+
+#include "app/utils/AtomicFile.h"
+#include "app/utils/Errors.h"
+#include "app/utils/Paths.h"
+#include "app/utils/Utils.h"
+
+#include <QFile>
+
+#include <libxml/parser.h>
+#include <libxml/xmlsave.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// No DTD loading, no entity substitution, no network: report files may come
+// from other installations. Short texts are stored inside their nodes.
+constexpr int kParseOptions =
+    XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOWARNING | XML_PARSE_NOERROR | XML_PARSE_COMPACT;
+// Indented like every other document the programs write.
+constexpr int kSaveOptions = XML_SAVE_FORMAT;
+
+QString SystemMessage(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+struct ReadSource {
+    int fd = -1;
+    int error = 0;
+    TFileIdentity identity;
+};
+
+int ReadChunk(void *context, char *buffer, int length)
+{
+    auto *source = static_cast<ReadSource *>(context);
+    for (;;) {
+        const ssize_t got = ::read(source->fd, buffer, size_t(length));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            source->error = errno;
+            return -1;
+        }
+        source->identity.size += got;
+        source->identity.crc = quint32(crc32(source->identity.crc, reinterpret_cast<const Bytef *>(buffer), uInt(got)));
+        return int(got);
+    }
+}
+
+int CloseNothing(void *) { return 0; }
+
+struct WriteSink {
+    TAtomicFile *file = nullptr;
+    std::exception_ptr failure;
+    TFileIdentity identity;
+};
+
+int WriteChunk(void *context, const char *buffer, int length)
+{
+    auto *sink = static_cast<WriteSink *>(context);
+    if (sink->failure)
+        return -1;
+    try {
+        sink->file->Write(buffer, length);
+    } catch (...) {
+        sink->failure = std::current_exception();
+        return -1;
+    }
+    sink->identity.size += length;
+    sink->identity.crc = quint32(crc32(sink->identity.crc, reinterpret_cast<const Bytef *>(buffer), uInt(length)));
+    return length;
+}
+
+[[noreturn]] void ThrowParseError(xmlParserCtxtPtr ctxt, xmlDocPtr doc, const QString &name)
+{
+    const xmlError *error = xmlCtxtGetLastError(ctxt);
+    const QString message = error && error->message ? QString::fromUtf8(error->message).trimmed()
+                                                    : QStringLiteral("文档不是合法的 XML");
+    const int line = error ? error->line : 0;
+    xmlFreeDoc(doc);
+    xmlFreeParserCtxt(ctxt);
+    throw TXmlParseError(QStringLiteral("%1(%2): %3").arg(name).arg(line).arg(message));
+}
+
+void CheckRoot(xmlDocPtr doc, const QString &name)
+{
+    const xmlNodePtr root = xmlDocGetRootElement(doc);
+    if (!root || !xmlStrEqual(root->name, reinterpret_cast<const xmlChar *>("TAXPAYER"))) {
+        xmlFreeDoc(doc);
+        throw TUserError(FormatText(QStringLiteral("\"%S\"不是报表数据文件!"), {name}));
+    }
+}
+
+} // namespace
+
+TReportDocument::TReportDocument() { xmlInitParser(); }
+
+TReportDocument::~TReportDocument() { xmlFreeDoc(doc_); }
+
+void TReportDocument::Adopt(xmlDocPtr doc, const TFileIdentity &identity)
+{
+    xmlFreeDoc(doc_);
+    doc_ = doc;
+    identity_ = identity;
+}
+
+void TReportDocument::Load(const QString &path)
+{
+    const QString resolved = ResolveCaseInsensitive(path);
+    ReadSource source;
+    source.fd = ::open(QFile::encodeName(resolved).constData(), O_RDONLY | O_CLOEXEC);
+    if (source.fd < 0)
+        throw TFileError(resolved, SystemMessage(errno));
+    source.identity.exists = true;
+    source.identity.crc = quint32(crc32(0, nullptr, 0));
+
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt) {
+        ::close(source.fd);
+        throw TXmlParseError(QStringLiteral("XML 解析器无法启动"));
+    }
+    const QByteArray url = QFile::encodeName(resolved);
+    xmlDocPtr doc = xmlCtxtReadIO(ctxt, ReadChunk, CloseNothing, &source, url.constData(), nullptr, kParseOptions);
+    ::close(source.fd);
+    if (source.error != 0) {
+        xmlFreeDoc(doc);
+        xmlFreeParserCtxt(ctxt);
+        throw TFileError(resolved, SystemMessage(source.error));
+    }
+    if (!doc || !ctxt->wellFormed)
+        ThrowParseError(ctxt, doc, resolved);
+    xmlFreeParserCtxt(ctxt);
+    CheckRoot(doc, resolved);
+    Adopt(doc, source.identity);
+}
+
+void TReportDocument::LoadSkeleton(const QString &payerCode, const QString &version, const QString &dsFile)
+{
+    const QByteArray text = NewReportFileLines(payerCode, version, dsFile).join(QLatin1Char('\n')).toUtf8();
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt)
+        throw TXmlParseError(QStringLiteral("XML 解析器无法启动"));
+    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text.constData(), int(text.size()), "(new report)", "UTF-8", kParseOptions);
+    if (!doc || !ctxt->wellFormed)
+        ThrowParseError(ctxt, doc, QStringLiteral("(new report)"));
+    xmlFreeParserCtxt(ctxt);
+    Adopt(doc, TFileIdentity());
+}
+
+void TReportDocument::Save(const QString &path)
+{
+    const QString resolved = ResolveCaseInsensitive(path);
+    TAtomicFile file(resolved);
+    WriteSink sink;
+    sink.file = &file;
+    sink.identity.exists = true;
+    sink.identity.crc = quint32(crc32(0, nullptr, 0));
+    xmlSaveCtxtPtr ctxt = xmlSaveToIO(WriteChunk, CloseNothing, &sink, "GBK", kSaveOptions);
+    if (!ctxt)
+        throw TFileError(resolved, QStringLiteral("无法以 GBK 编码保存文档"));
+    const long written = xmlSaveDoc(ctxt, doc_);
+    const int closed = xmlSaveClose(ctxt);
+    if (sink.failure)
+        std::rethrow_exception(sink.failure);
+    if (written < 0 || closed < 0)
+        throw TFileError(resolved, QStringLiteral("文档无法写出"));
+    file.Commit();
+    identity_ = sink.identity;
+}
+
+TXMLTAXPAYERType TReportDocument::Root() const { return TXMLTAXPAYERType(xmlDocGetRootElement(doc_)); }
+
+TXMLYSFPType TReportDocument::YSFP() const { return Root().YSFP(); }

@@ -152,6 +152,11 @@ QVariant TScriptHost::RunScript(const QString &functionName, const QVariantList 
     }
 }
 
+void TScriptHost::CollectGarbage()
+{
+    engine_->collectGarbage();
+}
+
 TScriptError TScriptHost::TimeoutError() const
 {
     return TScriptError(ScriptErrorNumber::TimedOut, 0, 0, QString(),

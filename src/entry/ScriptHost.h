@@ -65,6 +65,10 @@ public:
     // numbered 0 is ignored and gives an empty result.
     QVariant RunScript(const QString &functionName, const QVariantList &arguments);
 
+    // Runs the engine's garbage collector now (objects the scripts no
+    // longer reach are freed; tests use it to check object lifetimes).
+    void CollectGarbage();
+
 private:
     struct TCodeUnit {
         QString name;

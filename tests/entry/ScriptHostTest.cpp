@@ -210,6 +210,19 @@ TEST(ScriptHostTest, ErrorsNameTheFailingLineOfTheScript)
     }
 }
 
+TEST(ScriptHostTest, ScriptFilesWithSpacesAndChineseInTheirPathFindTheirLines)
+{
+    TScriptHost host;
+    host.AddCode(QStringLiteral("function f() {\n  return nothing.here;\n}\n"), QStringLiteral("/规则 目录/Script #1.js"));
+    try {
+        host.Run(QStringLiteral("f"), {});
+        FAIL();
+    } catch (const TScriptError &error) {
+        EXPECT_EQ(error.Line(), 2);
+        EXPECT_EQ(error.SourceText(), QStringLiteral("return nothing.here;"));
+    }
+}
+
 TEST(ScriptHostTest, SyntaxErrorsGiveLineColumnAndText)
 {
     TScriptHost host;

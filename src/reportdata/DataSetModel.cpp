@@ -4,6 +4,12 @@
 #include "app/utils/TextFile.h"
 #include "reportdata/XmlDataSet.h"
 
+bool TDataSetModel::IsCell(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && !index.parent().isValid() && index.row() < rowCount()
+           && index.column() < columnCount();
+}
+
 TDataSetModel::TDataSetModel(TXmlDataSet &dataSet, QObject *parent)
     : QAbstractTableModel(parent)
     , dataSet_(dataSet)
@@ -25,7 +31,7 @@ int TDataSetModel::columnCount(const QModelIndex &parent) const
 
 QVariant TDataSetModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!IsCell(index))
         return QVariant();
     const TField &field = dataSet_.Fields(index.column());
     const TFieldType type = field.DataType();
@@ -50,7 +56,7 @@ QVariant TDataSetModel::data(const QModelIndex &index, int role) const
         }
     case Qt::TextAlignmentRole:
         if (type == TFieldType::Integer || type == TFieldType::Float || type == TFieldType::Currency)
-            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+            return QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
         return QVariant();
     default:
         return QVariant();
@@ -75,7 +81,7 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags TDataSetModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!IsCell(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (dataSet_.ReadOnly() || readOnlyColumns_.contains(index.column()))
@@ -103,8 +109,7 @@ bool TDataSetModel::Fail(const std::exception &error)
 
 bool TDataSetModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)
-        || !(flags(index) & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable)))
+    if (!IsCell(index) || !(flags(index) & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable)))
         return false;
     TField &field = dataSet_.Fields(index.column());
     QVariant newValue;

@@ -60,6 +60,7 @@ signals:
     void CurrentRowChanged(int row);
 
 private:
+    bool IsCell(const QModelIndex &index) const;
     void OnDataChange(const TDataChange &change);
     bool Fail(const std::exception &error);
 

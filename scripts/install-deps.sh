@@ -5,6 +5,7 @@ PACKAGES="cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-declarative-dev
   libxml2-dev libxslt1-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   fonts-noto-cjk"
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 missing=""

@@ -5,6 +5,10 @@
 #include "documents/XmlConfig.h"
 #include "export/CRCUtils.h"
 #include "reportdata/HashFunc.h"
+#include "reportdata/ReportExport.h"
+#include "reportdata/XmlDataSet.h"
+
+#include <QBuffer>
 
 #include <functional>
 #include <map>
@@ -71,6 +75,32 @@ int KeyHashCommand(Context &c)
     return kOk;
 }
 
+// The records of a report with their captions, for spreadsheets (CSV in
+// UTF-8 with a byte-order mark) or as tab-separated text. The report's
+// field definitions come from the workspace's DS folder.
+int ReportCommand(Context &c)
+{
+    QStringList args = c.args;
+    const bool csv = args.removeAll(QStringLiteral("--csv")) > 0;
+    if (args.size() != 2 || args[0] != QLatin1String("export"))
+        return kUsage;
+    TXmlDataSet report;
+    report.SetReadOnly(true);
+    report.SetFileName(args[1]);
+    report.Open();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ExportReport(report, buffer, csv ? TExportFormat::Csv : TExportFormat::Tab);
+    report.Close();
+    // The bytes as they are (a text stream would drop the byte-order mark).
+    c.out.flush();
+    if (c.out.device())
+        c.out.device()->write(buffer.data());
+    else
+        c.out << QString::fromUtf8(buffer.data());
+    return kOk;
+}
+
 using Command = std::function<int(Context &)>;
 
 const std::map<QString, Command> &Commands()
@@ -79,6 +109,7 @@ const std::map<QString, Command> &Commands()
         {QStringLiteral("crc"), CrcCommand},
         {QStringLiteral("config"), ConfigCommand},
         {QStringLiteral("keyhash"), KeyHashCommand},
+        {QStringLiteral("report"), ReportCommand},
     };
     return commands;
 }
@@ -97,6 +128,9 @@ QString CliUsage()
         "  config get NAME         value of a configuration item of Config.xml\n"
         "  config set NAME VALUE   change (or add) a configuration item\n"
         "  keyhash TEXT            key digest of a text (8 hexadecimal digits)\n"
+        "  report export FILE [--csv]\n"
+        "                          records of a report with their captions, as\n"
+        "                          tab-separated text or CSV for spreadsheets\n"
         "  --help                  this text\n"
         "\n"
         "Exit status: 0 success, 1 failure, 2 wrong command line.\n");

@@ -4,6 +4,8 @@
 #include "cli/CliCommands.h"
 #include "TempWorkspace.h"
 
+#include <QBuffer>
+
 #include <zlib.h>
 
 #include <gtest/gtest.h>
@@ -12,18 +14,22 @@ namespace {
 
 struct CliRun {
     int status = 0;
-    QString out;
+    QByteArray bytes; // standard output as written
+    QString out;      // the same, as text
     QString err;
 };
 
 CliRun Cli(const QStringList &args)
 {
     CliRun run;
-    QTextStream out(&run.out);
+    QBuffer buffer(&run.bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QTextStream out(&buffer);
     QTextStream err(&run.err);
     run.status = RunCli(args, out, err);
     out.flush();
     err.flush();
+    run.out = QString::fromUtf8(run.bytes);
     return run;
 }
 
@@ -83,6 +89,29 @@ TEST(Cli, ConfigSetChangesOneItemAndKeepsTheRest)
     EXPECT_TRUE(after.contains(QStringLiteral("<Item NAME=\"VERSION\" VALUE=\"2.40\"/>")));
     EXPECT_TRUE(after.contains(QStringLiteral("<Package Root=\"R\">")));
     EXPECT_TRUE(ws.Read(QStringLiteral("Config.xml")).contains(EncodeGbk(QStringLiteral("新标题"))));
+}
+
+TEST(Cli, ReportExportOfADemoReport)
+{
+    TempWorkspace ws;
+    ws.CopyDemo();
+    const QString report = ws.file(QStringLiteral("Data/370211600123456/YSFPCGL200601.xml"));
+    const QByteArray before = ws.Read(QStringLiteral("Data/370211600123456/YSFPCGL200601.xml"));
+    const CliRun tab = Cli({QStringLiteral("report"), QStringLiteral("export"), report});
+    ASSERT_EQ(tab.status, 0) << tab.err.toStdString();
+    const QStringList lines = tab.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5); // captions and four records
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("237006110011\t00031507\t2006-01-05\t"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].contains(QStringLiteral("\t1234.5\t86.42\t")));
+
+    const CliRun csv = Cli({QStringLiteral("report"), QStringLiteral("export"), QStringLiteral("--csv"), report});
+    ASSERT_EQ(csv.status, 0);
+    EXPECT_TRUE(csv.bytes.startsWith("\xEF\xBB\xBF")); // byte-order mark for spreadsheet programs
+    EXPECT_TRUE(csv.out.contains(QStringLiteral("\r\n")));
+    EXPECT_EQ(ws.Read(QStringLiteral("Data/370211600123456/YSFPCGL200601.xml")), before); // only read
+
+    const CliRun missing = Cli({QStringLiteral("report"), QStringLiteral("export"), ws.file(QStringLiteral("none.xml"))});
+    EXPECT_EQ(missing.status, 1);
 }
 
 TEST(Cli, UsageErrorsAndKeyHash)

@@ -107,7 +107,16 @@ void TXmlDataSet::SetFileName(const QString &path)
         throw TUserError(QStringLiteral("报表已打开,不能更改文件名!"));
     if (path == fileName_)
         return;
-    LoadDocument(path);
+    try {
+        LoadDocument(path);
+    } catch (...) {
+        // Never leave another file's document bound to the old name.
+        fileName_.clear();
+        journal_.reset();
+        journalBusy_ = false;
+        document_.LoadSkeleton(QString(), QStringLiteral("1.00"), QString());
+        throw;
+    }
     fileName_ = path;
 }
 

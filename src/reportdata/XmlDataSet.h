@@ -56,7 +56,9 @@ struct TDataChange {
 };
 
 // One field of an open report: a column of the field-definition document.
-// Values are those of the dataset's current record buffer.
+// Values are those of the dataset's current record buffer. Field objects
+// are created at Open and destroyed at Close: do not keep pointers to them
+// across a close.
 class TField {
 public:
     const QString &FieldName() const { return def_.name; }
@@ -163,7 +165,8 @@ public:
     // file exists, builds a new report's document (empty taxpayer code,
     // version "1.00", empty definition file name) without writing it.
     // Nothing happens when path equals the current name. Refused with a
-    // TUserError while open; load errors are raised (see TReportDocument).
+    // TUserError while open; load errors are raised (see TReportDocument)
+    // and leave the dataset without a file name.
     void SetFileName(const QString &path);
     // Period yyyyMM: first argument of computed-value rules.
     QString AccMonth() const { return accMonth_; }

@@ -14,6 +14,11 @@ namespace {
 // such a sequence could not be written into a GBK document.
 bool FitsGbk(const QString &text)
 {
+    bool ascii = true;
+    for (const QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii)
+        return true;
     const QByteArray bytes = EncodeGbk(text);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (quint8(bytes[i]) < 0x80)

@@ -5,30 +5,13 @@
 #include "app/utils/MessageBox.h"
 #include "app/utils/Paths.h"
 #include "app/utils/TextFile.h"
+#include "app/utils/Utils.h"
 #include "export/CRCUtils.h"
 
 namespace {
 
 const QString kCaption = QStringLiteral("警告");
 constexpr int kMaxAttempts = 3;
-
-// Letter case is ASCII letter case, as everywhere in the workspace.
-bool SameIgnoringAsciiCase(const QString &a, const QString &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a.at(i).unicode();
-        char16_t y = b.at(i).unicode();
-        if (x >= 'a' && x <= 'z')
-            x = char16_t(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = char16_t(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 void Warn(const QString &text)
 {
@@ -75,7 +58,7 @@ TLoginAttempts::TResult TLoginAttempts::Try(const QString &password)
         return TResult::Exhausted;
     const QString entered = PasswordCheckValue(password);
     const QString stored = StoredCheckValue();
-    if (SameIgnoringAsciiCase(stored, entered)) {
+    if (SameTextIgnoringAsciiCase(stored, entered)) {
         loggedIn_ = true;
         return TResult::Accepted;
     }
@@ -86,7 +69,7 @@ TLoginAttempts::TResult TLoginAttempts::Try(const QString &password)
 
 bool ChangePassword(const QString &oldPassword, const QString &newPassword, const QString &confirmation)
 {
-    if (!SameIgnoringAsciiCase(newPassword, confirmation)) {
+    if (!SameTextIgnoringAsciiCase(newPassword, confirmation)) {
         Warn(QStringLiteral("密码不一致，请重新输入!"));
         return false;
     }

@@ -1,5 +1,7 @@
 #include "documents/XmlConfig.h"
 
+#include "app/utils/Utils.h"
+
 using namespace XmlConfig;
 
 TXMLConfigurationType TConfigDocument::Configuration() const { return TXMLConfigurationType(Root().Raw()); }
@@ -9,7 +11,7 @@ TXMLItemType TConfigDocument::FindItem(const QString &name) const
     // Looked up without creating GlobalResources: a read never changes the document.
     const TXMLGlobalResourcesType resources(Configuration().FindChild("GlobalResources"));
     for (const TXMLItemType &item : resources.Items()) {
-        if (item.NAME().compare(name, Qt::CaseInsensitive) == 0)
+        if (SameTextIgnoringAsciiCase(item.NAME(), name))
             return item;
     }
     return TXMLItemType();

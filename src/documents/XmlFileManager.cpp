@@ -1,15 +1,10 @@
 #include "documents/XmlFileManager.h"
 
 #include "app/utils/Errors.h"
+#include "app/utils/Utils.h"
 #include "documents/XmlSchemaManager.h"
 
 using namespace XmlFileManager;
-
-namespace {
-
-bool Same(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
-
-} // namespace
 
 int TXMLDATAFILEType::STATUS() const
 {
@@ -45,7 +40,7 @@ int TFileRegister::FindTaxpayer(const QString &swsbh) const
 {
     int index = 0;
     for (const TXMLTAXPAYERType &taxpayer : Root().Items()) {
-        if (Same(taxpayer.SWSBH(), swsbh))
+        if (SameTextIgnoringAsciiCase(taxpayer.SWSBH(), swsbh))
             return index;
         ++index;
     }
@@ -56,7 +51,7 @@ int TFileRegister::FindFileList(int taxpayerIndex, const QString &schemaName) co
 {
     int index = 0;
     for (const TXMLFILELISTType &list : Root().Get(taxpayerIndex).Items()) {
-        if (Same(list.TYPEID(), schemaName))
+        if (SameTextIgnoringAsciiCase(list.TYPEID(), schemaName))
             return index;
         ++index;
     }
@@ -91,13 +86,13 @@ void TFileRegister::AddReportFile(const TXmlFileRec &rec)
 TXMLDATAFILEType TFileRegister::FindReportFile(const TXmlFileRec &rec) const
 {
     for (const TXMLTAXPAYERType &taxpayer : Root().Items()) {
-        if (!Same(taxpayer.SWSBH(), rec.SWSBH))
+        if (!SameTextIgnoringAsciiCase(taxpayer.SWSBH(), rec.SWSBH))
             continue;
         for (const TXMLFILELISTType &list : taxpayer.Items()) {
-            if (!Same(list.TYPEID(), rec.SchemaName))
+            if (!SameTextIgnoringAsciiCase(list.TYPEID(), rec.SchemaName))
                 continue;
             for (const TXMLDATAFILEType &file : list.Items()) {
-                if (Same(file.NAME(), rec.FileName))
+                if (SameTextIgnoringAsciiCase(file.NAME(), rec.FileName))
                     return file;
             }
         }
@@ -128,10 +123,10 @@ QList<TXmlFileRec> TFileRegister::ReportFiles(const QString &swsbh, const QStrin
 {
     QList<TXmlFileRec> result;
     for (const TXMLTAXPAYERType &taxpayer : Root().Items()) {
-        if (!Same(taxpayer.SWSBH(), swsbh))
+        if (!SameTextIgnoringAsciiCase(taxpayer.SWSBH(), swsbh))
             continue;
         for (const TXMLFILELISTType &list : taxpayer.Items()) {
-            if (!Same(list.TYPEID(), schemaName))
+            if (!SameTextIgnoringAsciiCase(list.TYPEID(), schemaName))
                 continue;
             for (const TXMLDATAFILEType &file : list.Items())
                 result.append({swsbh, schemaName, file.NAME(), file.STATUS(), file.SBRQ()});

@@ -1,5 +1,7 @@
 #include "documents/XmlSchemaManager.h"
 
+#include "app/utils/Utils.h"
+
 using namespace XmlSchemaManager;
 
 TXMLSCHEMAMANAGERType TSchemaRegister::Schemas() const { return TXMLSCHEMAMANAGERType(Root()); }
@@ -16,7 +18,7 @@ int TSchemaRegister::Find(const QString &name) const
 {
     int index = 0;
     for (const TXMLSCHEMAType &schema : Schemas().Items()) {
-        if (schema.NAME().compare(name, Qt::CaseInsensitive) == 0)
+        if (SameTextIgnoringAsciiCase(schema.NAME(), name))
             return index;
         ++index;
     }

@@ -1,13 +1,9 @@
 #include "documents/XmlTaxPayer.h"
 
+#include "app/utils/Utils.h"
+
 
 using namespace XmlTaxPayer;
-
-namespace {
-
-bool SameCode(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
-
-} // namespace
 
 TXMLTAXPAYERSType TTaxPayerRegistry::TaxPayers() const { return TXMLTAXPAYERSType(Root()); }
 
@@ -23,7 +19,7 @@ int TTaxPayerRegistry::Find(const QString &swsbh)
 {
     int index = 0;
     for (TXMLTAXPAYERType item : TaxPayers().Items()) {
-        if (SameCode(item.SWSBH(), swsbh))
+        if (SameTextIgnoringAsciiCase(item.SWSBH(), swsbh))
             return index;
         ++index;
     }

@@ -1,6 +1,7 @@
 #include "export/XmlCrcFile.h"
 
 #include "app/utils/Paths.h"
+#include "app/utils/Utils.h"
 #include "export/CRCUtils.h"
 
 #include <QFileInfo>
@@ -8,23 +9,6 @@
 namespace {
 
 constexpr char kRootTag[] = "CRC";
-
-bool SameAsciiTextIgnoringCase(const QString &a, const QString &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a.at(i).unicode();
-        char16_t y = b.at(i).unicode();
-        if (x >= 'a' && x <= 'z')
-            x = char16_t(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = char16_t(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 // Strips what the checker's reading of a recorded name ignores: blanks and
 // control characters (everything up to and including the space) at either end.
@@ -72,7 +56,7 @@ void UpdateCrcDocument(const QString &crcDocumentPath, const QString &declaredFi
 
     bool found = false;
     for (TXMLFILEType &item : root.Items()) {
-        if (SameAsciiTextIgnoringCase(item.NAME(), name)) {
+        if (SameTextIgnoringAsciiCase(item.NAME(), name)) {
             item.SetCRCVALUE(crcText);
             found = true;
             break;
@@ -92,7 +76,7 @@ bool LookupCrcValue(const QString &crcDocumentPath, const QString &fileName, QSt
     for (const TXMLFILEType &item : crc.root.Items()) {
         if (!item.HasAttribute("NAME"))
             return false;
-        if (SameAsciiTextIgnoringCase(TrimBlanksAndControls(item.NAME()), fileName)) {
+        if (SameTextIgnoringAsciiCase(TrimBlanksAndControls(item.NAME()), fileName)) {
             if (!item.HasAttribute("CRCVALUE"))
                 return false;
             value = item.CRCVALUE();

@@ -50,7 +50,7 @@ std::vector<xmlNodePtr> RecordNodes(const TXMLYSFPType &ysfp)
     return records;
 }
 
-bool SameKey(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameKey(const QString &a, const QString &b) { return SameTextIgnoringAsciiCase(a, b); }
 
 } // namespace
 

@@ -120,7 +120,7 @@ std::vector<TXMLCOLUMNType> ConfirmColumns(const TXMLFORMType &form)
         if (name.isEmpty())
             continue;
         for (const TXMLCOLUMNType &column : columns) {
-            if (column.NAME().compare(name, Qt::CaseInsensitive) == 0) {
+            if (SameTextIgnoringAsciiCase(column.NAME(), name)) {
                 result.push_back(column);
                 break;
             }

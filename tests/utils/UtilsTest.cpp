@@ -100,3 +100,11 @@ TEST(MessageBox, DefaultButtonsAndSeam)
     EXPECT_EQ(messages.shown()[0].caption, QStringLiteral("标题"));
     EXPECT_EQ(messages.shown()[0].text, QStringLiteral("删除甲?"));
 }
+
+TEST(TextConventions, AsciiCaseOnly)
+{
+    EXPECT_TRUE(SameTextIgnoringAsciiCase(QStringLiteral("ysfpCGL_jk.Xml"), QStringLiteral("YSFPCGL_JK.XML")));
+    EXPECT_FALSE(SameTextIgnoringAsciiCase(QStringLiteral("Ａ"), QStringLiteral("ａ"))); // full-width letters are not ASCII
+    EXPECT_FALSE(SameTextIgnoringAsciiCase(QStringLiteral("ab"), QStringLiteral("abc")));
+    EXPECT_TRUE(SameTextIgnoringAsciiCase(QStringLiteral("纳税人a"), QStringLiteral("纳税人A")));
+}

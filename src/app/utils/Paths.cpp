@@ -1,6 +1,7 @@
 #include "Paths.h"
 
 #include "Errors.h"
+#include "Utils.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,7 +21,7 @@ static QString FindEntryAnyCase(const QString &folder, const QString &name)
     const QStringList entries =
         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+        if (SameTextIgnoringAsciiCase(entry, name))
             return entry;
     }
     return QString();

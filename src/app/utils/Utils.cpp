@@ -93,9 +93,26 @@ QString InterfaceFilePath(const QString &schemaName, const QString &declareFolde
 
 QString NewGuidText() { return QUuid::createUuid().toString(QUuid::WithBraces).toUpper(); }
 
+bool SameTextIgnoringAsciiCase(const QString &a, const QString &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a.at(i).unicode();
+        char16_t y = b.at(i).unicode();
+        if (x >= u'a' && x <= u'z')
+            x = char16_t(x - u'a' + u'A');
+        if (y >= u'a' && y <= u'z')
+            y = char16_t(y - u'a' + u'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 bool TextToBool(const QString &text)
 {
-    return text.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+    return SameTextIgnoringAsciiCase(text.trimmed(), QStringLiteral("True"));
 }
 
 QString BoolToText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }

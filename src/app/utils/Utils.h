@@ -33,6 +33,11 @@ QString InterfaceFilePath(const QString &schemaName, const QString &declareFolde
 // A new record identifier: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case, 38 characters.
 QString NewGuidText();
 
+// Equal texts when ASCII letters are compared without regard to case (the
+// workspace's rule for codes, schema names, item names and file names;
+// other characters must match exactly).
+bool SameTextIgnoringAsciiCase(const QString &a, const QString &b);
+
 // "True" in any letter case, after trimming, is true; anything else false.
 bool TextToBool(const QString &text);
 QString BoolToText(bool value);

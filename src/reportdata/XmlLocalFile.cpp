@@ -1,5 +1,7 @@
 #include "reportdata/XmlLocalFile.h"
 
+#include "xml/XmlNode.h"
+
 #include <libxml/tree.h>
 
 namespace {
@@ -82,20 +84,7 @@ QByteArrayView ElementText(xmlNodePtr element, QByteArray *scratch)
     return QByteArrayView(*scratch);
 }
 
-void SetElementText(xmlNodePtr element, const QString &text)
-{
-    xmlNodePtr child = element->children;
-    while (child) {
-        xmlNodePtr next = child->next;
-        xmlUnlinkNode(child);
-        xmlFreeNode(child);
-        child = next;
-    }
-    if (!text.isEmpty()) {
-        const QByteArray utf8 = text.toUtf8();
-        xmlAddChild(element, xmlNewDocText(element->doc, reinterpret_cast<const xmlChar *>(utf8.constData())));
-    }
-}
+void SetElementText(xmlNodePtr element, const QString &text) { TXMLNode(element).SetText(text); }
 
 xmlNodePtr AppendTextElement(xmlNodePtr parent, const QByteArray &name, const QString &text)
 {

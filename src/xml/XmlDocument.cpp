@@ -114,6 +114,8 @@ void TXMLDocument::Adopt(xmlDocPtr doc)
 {
     xmlFreeDoc(doc_);
     doc_ = doc;
+    // Bindings find their document through this to mark it modified; a
+    // libxml2 document owned elsewhere (a report) leaves it null.
     doc_->_private = this;
     modified_ = false;
 }

@@ -2,6 +2,7 @@
 #include "app/utils/FileOps.h"
 #include "app/utils/TextFile.h"
 #include "cli/CliCommands.h"
+#include "xml/XmlDocument.h"
 #include "TempWorkspace.h"
 
 #include <QBuffer>
@@ -89,6 +90,27 @@ TEST(Cli, ConfigSetChangesOneItemAndKeepsTheRest)
     EXPECT_TRUE(after.contains(QStringLiteral("<Item NAME=\"VERSION\" VALUE=\"2.40\"/>")));
     EXPECT_TRUE(after.contains(QStringLiteral("<Package Root=\"R\">")));
     EXPECT_TRUE(ws.Read(QStringLiteral("Config.xml")).contains(EncodeGbk(QStringLiteral("新标题"))));
+}
+
+// On the demo workspace: setting an item and setting it back gives the same
+// document, Package branch and every other item included, still GBK.
+TEST(Cli, ConfigSetOnTheDemoWorkspaceKeepsEverythingElse)
+{
+    TempWorkspace ws;
+    ws.CopyDemo();
+    const QString path = ws.file(QStringLiteral("Config.xml"));
+    const QByteArray original = TXMLDocument::LoadFile(path)->ToBytes();
+    const QString title = Cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("Title")}).out.trimmed();
+    ASSERT_FALSE(title.isEmpty());
+
+    ASSERT_EQ(Cli({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("title"), QStringLiteral("临时标题")}).status, 0);
+    const QByteArray changed = ws.Read(QStringLiteral("Config.xml"));
+    EXPECT_TRUE(changed.startsWith("<?xml version=\"1.0\" encoding=\"GBK\"?>"));
+    EXPECT_TRUE(changed.contains(EncodeGbk(QStringLiteral("临时标题"))));
+    EXPECT_FALSE(changed.contains(EncodeGbk(title)));
+
+    ASSERT_EQ(Cli({QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("Title"), title}).status, 0);
+    EXPECT_EQ(TXMLDocument::LoadFile(path)->ToBytes(), original);
 }
 
 TEST(Cli, ReportExportOfADemoReport)

@@ -1,10 +1,7 @@
 #include "app/utils/Errors.h"
 #include "documents/XmlConfig.h"
 #include "DocumentFixtures.h"
-
-#include <sys/resource.h>
-
-#include <csignal>
+#include "FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -74,19 +71,13 @@ TEST(ConfigDocument, FailedSaveKeepsTheOldFileAndTheChangeInMemory)
     TConfigDocument config;
     config.Open(WriteGbkDocument(ws, QStringLiteral("Config.xml"), kConfig));
     const QByteArray before = ws.Read(QStringLiteral("Config.xml"));
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
     QString message;
     try {
+        FileSizeLimit limit(100);
         config.SetConfigValue(QStringLiteral("Title"), QStringLiteral("新标题"));
     } catch (const TFileError &e) {
         message = e.Message();
     }
-    setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_TRUE(message.contains(QStringLiteral("Config.xml"))) << message.toStdString();
     EXPECT_EQ(ws.Read(QStringLiteral("Config.xml")), before);
     EXPECT_EQ(config.GetConfigValue(QStringLiteral("Title")), QStringLiteral("新标题"));

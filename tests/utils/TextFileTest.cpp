@@ -1,10 +1,7 @@
 #include "app/utils/Errors.h"
 #include "app/utils/TextFile.h"
+#include "FileSizeLimit.h"
 #include "TempWorkspace.h"
-
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -35,19 +32,13 @@ TEST(TextFile, FailedAtomicWriteKeepsTheOldFile)
 {
     TempWorkspace ws;
     ws.Write(QStringLiteral("keep.txt"), "old content");
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 64;
-    setrlimit(RLIMIT_FSIZE, &small);
+    QString message;
     try {
+        FileSizeLimit limit(64);
         WriteFileAtomically(ws.file(QStringLiteral("keep.txt")), QByteArray(4096, 'x'));
-        setrlimit(RLIMIT_FSIZE, &old);
-        FAIL() << "write beyond the size limit succeeded";
     } catch (const TFileError &e) {
-        setrlimit(RLIMIT_FSIZE, &old);
-        EXPECT_FALSE(e.Message().isEmpty());
+        message = e.Message();
     }
+    EXPECT_FALSE(message.isEmpty()) << "a write beyond the size limit succeeded";
     EXPECT_EQ(ws.Read(QStringLiteral("keep.txt")), QByteArray("old content"));
 }

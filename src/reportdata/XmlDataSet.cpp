@@ -266,14 +266,8 @@ void TXmlDataSet::Open()
         cursor_ = records_.empty() ? -1 : 0;
         bof_ = true;
         eof_ = records_.empty();
-        if (cursor_ >= 0) {
-            try {
-                ReadCurrent();
-            } catch (const TConversionError &) {
-                // The report opens; the record shows its stored text and
-                // says what is wrong when it is edited.
-            }
-        }
+        if (cursor_ >= 0)
+            TryReadCurrent();
     } catch (...) {
         ReleaseFields();
         defs_.reset();
@@ -431,6 +425,20 @@ void TXmlDataSet::ReadCurrent()
         buffer_[i] = DefaultFieldValue(fields_[i]->DataType());
     if (cursor_ >= 0 && cursor_ < RecordCount())
         ReadRecord(cursor_, buffer_);
+}
+
+void TXmlDataSet::TryReadCurrent()
+{
+    try {
+        ReadCurrent();
+    } catch (const TConversionError &) {
+    }
+}
+
+void TXmlDataSet::NotifyStateAndCurrent()
+{
+    Notify({TDataChange::Kind::StateChanged});
+    Notify({TDataChange::Kind::CurrentChanged});
 }
 
 QVariant TXmlDataSet::ReadStoredValue(int record, int field) const

@@ -350,6 +350,11 @@ private:
     void PostOrCancelPending();
     void BeginInsert(bool append);
     void ReadCurrent();
+    // ReadCurrent, leaving the defaults in the buffer when the stored text
+    // does not convert (the record shows its stored text and says what is
+    // wrong when it is edited).
+    void TryReadCurrent();
+    void NotifyStateAndCurrent();
     void ReadRecord(int index, std::vector<QVariant> &buffer) const;
     QVariant ReadStoredValue(int record, int field) const;
     void SetFieldValue(TField &field, const QVariant &value);

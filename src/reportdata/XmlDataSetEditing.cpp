@@ -35,8 +35,7 @@ void TXmlDataSet::BeginInsert(bool append)
     modified_ = false;
     bof_ = eof_ = false;
     NotifyRows(TDataChange::Kind::RowsInserted, row, row);
-    Notify({TDataChange::Kind::StateChanged});
-    Notify({TDataChange::Kind::CurrentChanged});
+    NotifyStateAndCurrent();
     try {
         Fire(OnNewRecord);
     } catch (...) {
@@ -44,12 +43,8 @@ void TXmlDataSet::BeginInsert(bool append)
         insertRow_ = -1;
         state_ = TDataSetState::Browse;
         NotifyRows(TDataChange::Kind::RowsRemoved, row, row);
-        try {
-            ReadCurrent();
-        } catch (const TConversionError &) {
-        }
-        Notify({TDataChange::Kind::StateChanged});
-        Notify({TDataChange::Kind::CurrentChanged});
+        TryReadCurrent();
+        NotifyStateAndCurrent();
         throw;
     }
     modified_ = false;
@@ -197,12 +192,8 @@ void TXmlDataSet::Post()
     state_ = TDataSetState::Browse;
     modified_ = false;
     bof_ = eof_ = false;
-    try {
-        ReadCurrent();
-    } catch (const TConversionError &) {
-    }
-    Notify({TDataChange::Kind::StateChanged});
-    Notify({TDataChange::Kind::CurrentChanged});
+    TryReadCurrent();
+    NotifyStateAndCurrent();
     Fire(AfterPost);
 }
 
@@ -223,14 +214,10 @@ void TXmlDataSet::Cancel()
     }
     modified_ = false;
     bof_ = eof_ = false;
-    try {
-        ReadCurrent();
-    } catch (const TConversionError &) {
-    }
+    TryReadCurrent();
     if (cursor_ >= 0)
         NotifyRows(TDataChange::Kind::RowsChanged, cursor_, cursor_);
-    Notify({TDataChange::Kind::StateChanged});
-    Notify({TDataChange::Kind::CurrentChanged});
+    NotifyStateAndCurrent();
     Fire(AfterCancel);
 }
 
@@ -265,12 +252,8 @@ void TXmlDataSet::Delete()
     NotifyRows(TDataChange::Kind::RowsRemoved, index, index);
     document_.YSFP().SetRecordCount(RecordCount());
     bof_ = eof_ = records_.empty();
-    try {
-        ReadCurrent();
-    } catch (const TConversionError &) {
-    }
-    Notify({TDataChange::Kind::StateChanged});
-    Notify({TDataChange::Kind::CurrentChanged});
+    TryReadCurrent();
+    NotifyStateAndCurrent();
     Fire(AfterDelete);
     Fire(AfterScroll);
 }
@@ -360,10 +343,7 @@ bool TXmlDataSet::Locate(const QString &names, const QVariant &values, TLocateOp
         cursor_ = found >= 0 ? found : RecordCount() - 1;
         bof_ = eof_ = false;
         Notify({TDataChange::Kind::CurrentChanged});
-        try {
-            ReadCurrent();
-        } catch (const TConversionError &) {
-        }
+        TryReadCurrent();
     } catch (...) {
         EnableControls();
         throw;

@@ -5,6 +5,7 @@
 #include "app/utils/Paths.h"
 #include "app/utils/Utils.h"
 #include "reportdata/ReportWriter.h"
+#include "xml/LibXmlSupport.h"
 
 #include <QFile>
 
@@ -118,13 +119,10 @@ int WriteChunk(void *context, const char *buffer, int length)
 
 [[noreturn]] void ThrowParseError(xmlParserCtxtPtr ctxt, xmlDocPtr doc, const QString &name)
 {
-    const xmlError *error = xmlCtxtGetLastError(ctxt);
-    const QString message = error && error->message ? QString::fromUtf8(error->message).trimmed()
-                                                    : QStringLiteral("文档不是合法的 XML");
-    const int line = error ? error->line : 0;
+    const QString message = XmlParseErrorText(ctxt, name);
     xmlFreeDoc(doc);
     xmlFreeParserCtxt(ctxt);
-    throw TXmlParseError(QStringLiteral("%1(%2): %3").arg(name).arg(line).arg(message));
+    throw TXmlParseError(message);
 }
 
 void CheckRoot(xmlDocPtr doc, const QString &name)
@@ -176,6 +174,14 @@ void TReportDocument::Load(const QString &path)
         ThrowParseError(ctxt, doc, resolved);
     xmlFreeParserCtxt(ctxt);
     CheckRoot(doc, resolved);
+    // Refused now rather than at the next save, which would write a file
+    // that cannot be read back: the file stays as it is.
+    const QString badName = FirstNameOutsideGbk(doc);
+    if (!badName.isNull()) {
+        xmlFreeDoc(doc);
+        throw TUserError(FormatText(QStringLiteral("报表数据文件\"%S\"含有 GBK 无法保存的名称\"%S\"!"),
+                                    {resolved, badName}));
+    }
     Adopt(doc, source.identity);
 }
 

@@ -3,8 +3,7 @@
 #include "app/utils/Errors.h"
 #include "app/utils/Paths.h"
 #include "app/utils/TextFile.h"
-
-#include <QSet>
+#include "xml/LibXmlSupport.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlsave.h>
@@ -35,70 +34,14 @@ xmlDocPtr Parse(const QByteArray &bytes, const QString &name, const char *encodi
     xmlDocPtr doc = xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), url.constData(), encoding,
                                       kParseOptions);
     if (!doc || !ctxt->wellFormed) {
-        const xmlError *error = xmlCtxtGetLastError(ctxt);
-        QString message = error && error->message ? QString::fromUtf8(error->message).trimmed()
-                                                  : QStringLiteral("文档不是合法的 XML");
-        const int line = error ? error->line : 0;
+        const QString message = XmlParseErrorText(ctxt, name);
         xmlFreeDoc(doc);
         xmlFreeParserCtxt(ctxt);
-        throw TXmlParseError(QStringLiteral("%1(%2): %3").arg(name).arg(line).arg(message));
+        throw TXmlParseError(message);
     }
     xmlFreeParserCtxt(ctxt);
     return doc;
 }
-
-// GB18030 encodes everything; GBK is its one- and two-byte part. A four-byte
-// sequence (second byte a digit) marks a character GBK cannot hold.
-bool FitsGbk(const xmlChar *name)
-{
-    const xmlChar *p = name;
-    while (*p && *p < 0x80)
-        ++p;
-    if (!*p)
-        return true;
-    const QByteArray bytes = EncodeGbk(QString::fromUtf8(reinterpret_cast<const char *>(name)));
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80)
-            continue;
-        if (i + 1 < bytes.size() && bytes[i + 1] >= '0' && bytes[i + 1] <= '9')
-            return false;
-        ++i;
-    }
-    return true;
-}
-
-// Text outside GBK is written as character references, but names cannot
-// be: a file with such a name could not be read back. Refuse to write it.
-class NameChecker {
-public:
-    void Check(xmlNodePtr node)
-    {
-        for (; node; node = node->next) {
-            if (node->name && node->type != XML_TEXT_NODE && node->type != XML_COMMENT_NODE)
-                CheckName(node->name);
-            if (node->type == XML_ELEMENT_NODE) {
-                for (xmlAttrPtr attr = node->properties; attr; attr = attr->next)
-                    CheckName(attr->name);
-            }
-            if (node->type != XML_ENTITY_DECL)
-                Check(node->children);
-        }
-    }
-
-private:
-    void CheckName(const xmlChar *name)
-    {
-        if (checked_.contains(name))
-            return;
-        if (!FitsGbk(name))
-            throw TUserError(QStringLiteral("无法以 GBK 编码保存文档：名称\"%1\"含有 GBK 以外的字符")
-                                 .arg(QString::fromUtf8(reinterpret_cast<const char *>(name))));
-        checked_.insert(name);
-    }
-
-    QSet<const xmlChar *> checked_;
-};
 
 } // namespace
 
@@ -160,7 +103,9 @@ void TXMLDocument::LoadText(const QString &text)
 
 QByteArray TXMLDocument::ToBytes() const
 {
-    NameChecker().Check(doc_->children);
+    const QString badName = FirstNameOutsideGbk(doc_);
+    if (!badName.isNull())
+        throw TUserError(QStringLiteral("无法以 GBK 编码保存文档：名称\"%1\"含有 GBK 以外的字符").arg(badName));
     xmlBufferPtr buffer = xmlBufferCreate();
     xmlSaveCtxtPtr ctxt = xmlSaveToBuffer(buffer, "GBK", XML_SAVE_FORMAT);
     xmlSaveDoc(ctxt, doc_);

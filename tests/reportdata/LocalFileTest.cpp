@@ -113,10 +113,23 @@ TEST_F(LocalFileTest, LoadRefusesWhatIsNoReportFile)
 {
     const QString other = WriteReport("Other.xml", "<FORM/>");
     const QString broken = WriteReport("Broken.xml", "<TAXPAYER><YSFP>");
+    // A hand-edited element whose name GBK cannot hold (U+072D): saving it
+    // would give a file nobody can read, so it is refused when loading.
+    const QString unsavable = ws.Write("Data/Unsavable.xml",
+                                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><TAXPAYER SWSBH=\"1\"><YSFP RecordCount=\"1\">"
+                                       "<REC PKID=\"1\"><\xDC\xAD>x</\xDC\xAD></REC></YSFP></TAXPAYER>");
+    const QByteArray unsavableBytes = ws.Read("Data/Unsavable.xml");
     TReportDocument document;
     document.LoadSkeleton("KEEP", "1.00", "");
     EXPECT_THROW(document.Load(other), TUserError);
     EXPECT_THROW(document.Load(broken), TXmlParseError);
+    try {
+        document.Load(unsavable);
+        ADD_FAILURE() << "a report with a name GBK cannot hold was loaded";
+    } catch (const TUserError &e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("GBK"))) << e.what();
+    }
+    EXPECT_EQ(ws.Read("Data/Unsavable.xml"), unsavableBytes);
     EXPECT_THROW(document.Load(ws.file("Data/missing.xml")), TFileError);
     EXPECT_EQ(document.Root().SWSBH(), "KEEP"); // a failed load changes nothing
 }

@@ -1,0 +1,84 @@
+#include "xml/LibXmlSupport.h"
+
+#include "app/utils/TextFile.h"
+
+#include <QSet>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+namespace {
+
+// GB18030 encodes everything; GBK is its one- and two-byte part. A four-byte
+// sequence (second byte a digit) marks a character GBK cannot hold.
+bool FitsGbk(const xmlChar *name)
+{
+    const xmlChar *p = name;
+    while (*p && *p < 0x80)
+        ++p;
+    if (!*p)
+        return true;
+    const QByteArray bytes = EncodeGbk(QString::fromUtf8(reinterpret_cast<const char *>(name)));
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80)
+            continue;
+        if (i + 1 < bytes.size() && bytes[i + 1] >= '0' && bytes[i + 1] <= '9')
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+// Walks the tree once; names are mostly interned by the parser, so each
+// distinct name is converted once.
+class NameWalker {
+public:
+    const xmlChar *Find(xmlNodePtr node)
+    {
+        for (; node; node = node->next) {
+            if (node->name && node->type != XML_TEXT_NODE && node->type != XML_COMMENT_NODE && !Fits(node->name))
+                return node->name;
+            if (node->type == XML_ELEMENT_NODE) {
+                for (xmlAttrPtr attr = node->properties; attr; attr = attr->next) {
+                    if (!Fits(attr->name))
+                        return attr->name;
+                }
+            }
+            if (node->type != XML_ENTITY_DECL) {
+                if (const xmlChar *bad = Find(node->children))
+                    return bad;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    bool Fits(const xmlChar *name)
+    {
+        if (checked_.contains(name))
+            return true;
+        if (!FitsGbk(name))
+            return false;
+        checked_.insert(name);
+        return true;
+    }
+
+    QSet<const xmlChar *> checked_;
+};
+
+} // namespace
+
+QString XmlParseErrorText(xmlParserCtxtPtr ctxt, const QString &name)
+{
+    const xmlError *error = xmlCtxtGetLastError(ctxt);
+    const QString message = error && error->message ? QString::fromUtf8(error->message).trimmed()
+                                                    : QStringLiteral("文档不是合法的 XML");
+    return QStringLiteral("%1(%2): %3").arg(name).arg(error ? error->line : 0).arg(message);
+}
+
+QString FirstNameOutsideGbk(xmlDocPtr doc)
+{
+    const xmlChar *bad = NameWalker().Find(doc->children);
+    return bad ? QString::fromUtf8(reinterpret_cast<const char *>(bad)) : QString();
+}

@@ -6,15 +6,41 @@
 
 using namespace XmlFileManager;
 
-int TXMLDATAFILEType::STATUS() const
+namespace {
+
+int ParseStatus(const QString &text)
 {
-    const QString text = Attribute("STATUS");
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok)
         throw TConversionError(QStringLiteral("\"%1\"不是有效的整数值").arg(text));
     return value;
 }
+
+// Both codes with ASCII letters folded to upper case, which is how the
+// register compares them, joined by a character no XML text can hold.
+QString PairKey(const QString &swsbh, const QString &schemaName)
+{
+    QString key = swsbh + QChar(0) + schemaName;
+    for (QChar &c : key) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    }
+    return key;
+}
+
+} // namespace
+
+QString ReportStatusText(int status)
+{
+    switch (status) {
+    case kStatusAwaiting: return QStringLiteral("待申报");
+    case kStatusDeclared: return QStringLiteral("已申报");
+    default: return QString();
+    }
+}
+
+int TXMLDATAFILEType::STATUS() const { return ParseStatus(Attribute("STATUS")); }
 
 TXMLFILEMANAGERType TFileRegister::Root() const { return TXMLFILEMANAGERType(TRegisterDocument::Root()); }
 
@@ -132,5 +158,31 @@ QList<TXmlFileRec> TFileRegister::ReportFiles(const QString &swsbh, const QStrin
                 result.append({swsbh, schemaName, file.NAME(), file.STATUS(), file.SBRQ()});
         }
     }
+    return result;
+}
+
+TReportFileIndex TFileRegister::IndexReportFiles() const
+{
+    TReportFileIndex index;
+    for (const TXMLTAXPAYERType &taxpayer : Root().Items()) {
+        const QString swsbh = taxpayer.SWSBH();
+        for (const TXMLFILELISTType &list : taxpayer.Items()) {
+            QList<TReportFileIndex::TEntry> &files = index.files_[PairKey(swsbh, list.TYPEID())];
+            for (const TXMLDATAFILEType &file : list.Items())
+                files.append({file.NAME(), file.Attribute("STATUS"), file.SBRQ()});
+        }
+    }
+    return index;
+}
+
+QList<TXmlFileRec> TReportFileIndex::ReportFiles(const QString &swsbh, const QString &schemaName) const
+{
+    QList<TXmlFileRec> result;
+    const auto found = files_.constFind(PairKey(swsbh, schemaName));
+    if (found == files_.constEnd())
+        return result;
+    result.reserve(found->size());
+    for (const TEntry &file : *found)
+        result.append({swsbh, schemaName, file.name, ParseStatus(file.status), file.sbrq});
     return result;
 }

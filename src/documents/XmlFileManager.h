@@ -3,6 +3,7 @@
 #include "documents/RegisterDocument.h"
 #include "xml/XmlNode.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -11,6 +12,9 @@ class TSchemaRegister;
 // Report status values.
 inline constexpr int kStatusAwaiting = 1; // "待申报"
 inline constexpr int kStatusDeclared = 9; // "已申报"
+
+// "待申报" for 1, "已申报" for 9, empty for any other status.
+QString ReportStatusText(int status);
 
 // One report file as the program carries it.
 struct TXmlFileRec {
@@ -59,6 +63,28 @@ public:
 
 } // namespace XmlFileManager
 
+// Every DATAFILE of a register grouped by taxpayer and schema, read in one
+// walk of the document: the navigation tree asks for every pair, and a walk
+// per pair would cost the square of the number of taxpayers. Answers what
+// TFileRegister::ReportFiles answers for the same document.
+class TReportFileIndex {
+public:
+    // As TFileRegister::ReportFiles; raises TConversionError for a DATAFILE
+    // of that pair whose STATUS is unreadable.
+    QList<TXmlFileRec> ReportFiles(const QString &swsbh, const QString &schemaName) const;
+    // The same for every pair at once.
+    TReportFileIndex IndexReportFiles() const;
+
+private:
+    friend class TFileRegister;
+    struct TEntry {
+        QString name;
+        QString status;
+        QString sbrq;
+    };
+    QHash<QString, QList<TEntry>> files_; // key: both codes, ASCII letters folded
+};
+
 // "FileManager.xml": which report files exist for each taxpayer and schema,
 // with their status and declaration date. Codes, schema names and file
 // names compare without regard to ASCII case; the first match wins at each
@@ -85,6 +111,8 @@ public:
     // Every DATAFILE under every matching TAXPAYER and FILELIST, in document
     // order. Raises TConversionError for a DATAFILE whose STATUS is unreadable.
     QList<TXmlFileRec> ReportFiles(const QString &swsbh, const QString &schemaName) const;
+    // The same for every pair at once.
+    TReportFileIndex IndexReportFiles() const;
 
 private:
     XmlFileManager::TXMLDATAFILEType FindReportFile(const TXmlFileRec &rec) const;

@@ -11,7 +11,7 @@ class RecordingLauncher : public TSystemProcess::Launcher {
 public:
     RecordingLauncher() { TSystemProcess::SetLauncher(this); }
     ~RecordingLauncher() override { TSystemProcess::SetLauncher(nullptr); }
-    void OpenDocument(const QString &target) override { opened << target; }
+    bool OpenDocument(const QString &target) override { opened << target; return true; }
     bool StartDetached(const QString &program, const QStringList &) override
     {
         started << program;

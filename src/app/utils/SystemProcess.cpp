@@ -7,11 +7,12 @@ namespace {
 
 class RealLauncher : public TSystemProcess::Launcher {
 public:
-    void OpenDocument(const QString &target) override
+    bool OpenDocument(const QString &target) override
     {
         // Opening documents needs the desktop (xdg-open); logic code does not
-        // link the GUI, so the desktop's own opener is started detached.
-        QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+        // link the GUI, so the desktop's own opener is started detached. The
+        // desktop programs install a launcher that asks the desktop directly.
+        return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
     }
     bool StartDetached(const QString &program, const QStringList &arguments) override
     {
@@ -36,11 +37,12 @@ TSystemProcess::Launcher *g_launcher = &g_real;
 
 void TSystemProcess::SetLauncher(Launcher *launcher) { g_launcher = launcher ? launcher : &g_real; }
 
-void TSystemProcess::Open(const QString &file, ShowMode)
+bool TSystemProcess::Open(const QString &file, ShowMode)
 {
     try {
-        g_launcher->OpenDocument(file);
+        return g_launcher->OpenDocument(file);
     } catch (...) {
+        return false;
     }
 }
 

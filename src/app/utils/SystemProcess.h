@@ -15,8 +15,9 @@ public:
     class Launcher {
     public:
         virtual ~Launcher() = default;
-        // Opens a file or address with the desktop's associated program.
-        virtual void OpenDocument(const QString &target) = 0;
+        // Opens a file or address with the desktop's associated program;
+        // false when nothing could be started for it.
+        virtual bool OpenDocument(const QString &target) = 0;
         // Starts program with arguments without waiting; false when it could not start.
         virtual bool StartDetached(const QString &program, const QStringList &arguments) = 0;
         // Starts program with arguments, waits for it to end. Returns false
@@ -24,8 +25,9 @@ public:
         virtual bool RunAndWait(const QString &program, const QStringList &arguments) = 0;
     };
 
-    // Shell "open" of a file with its associated program; never raises.
-    static void Open(const QString &file, ShowMode mode = Normal);
+    // Shell "open" of a file or address with its associated program; never
+    // raises. False when nothing could be started for it.
+    static bool Open(const QString &file, ShowMode mode = Normal);
     // Shell "open" of program with parameters; returns 33 (success as the
     // shell reports it) or 2 when it could not be started.
     static int OpenWith(const QString &program, const QString &parameters, ShowMode mode = Normal);

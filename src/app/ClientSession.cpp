@@ -1,0 +1,206 @@
+#include "app/ClientSession.h"
+
+#include "app/utils/ApplicationInfo.h"
+#include "app/utils/Errors.h"
+#include "app/utils/MessageBox.h"
+#include "app/utils/Paths.h"
+#include "app/utils/Utils.h"
+#include "app/utils/WaitPanel.h"
+#include "entry/ScriptHost.h"
+#include "reportdata/XmlDataSet.h"
+
+namespace {
+
+const QString kOpeningReport = QStringLiteral("正在打开数据报表,请稍候...");
+
+} // namespace
+
+TClientSession::TClientSession(TClientPrompts &prompts, QObject *parent)
+    : QObject(parent), prompts_(prompts), collectionTexts_(CollectionTypeTexts(QString()))
+{
+    statusPanels_[0] = FormatText(QStringLiteral("当前报表: %S"), {QString()});
+}
+
+TClientSession::~TClientSession()
+{
+    if (!shutDown_)
+        Shutdown();
+}
+
+QString TClientSession::StatusPanel(int index) const
+{
+    return index >= 0 && index < 4 ? statusPanels_[index] : QString();
+}
+
+void TClientSession::SetCaption(const QString &caption)
+{
+    caption_ = caption;
+    emit CaptionChanged(caption);
+}
+
+void TClientSession::SetStatusPanel(int index, const QString &text)
+{
+    statusPanels_[index] = text;
+    emit StatusPanelChanged(index, text);
+}
+
+void TClientSession::SetCurrentReport(const QString &text)
+{
+    if (text == currentReport_)
+        return;
+    currentReport_ = text;
+    SetStatusPanel(0, FormatText(QStringLiteral("当前报表: %S"), {text}));
+}
+
+void TClientSession::ShowStatus(const QString &text)
+{
+    SetStatusPanel(1, FormatText(QStringLiteral("状态: %S"), {text}));
+}
+
+void TClientSession::SetViewMode(bool viewMode)
+{
+    viewMode_ = viewMode;
+    emit ViewModeChanged(viewMode);
+}
+
+void TClientSession::SetPrintEnabled(bool enabled)
+{
+    printEnabled_ = enabled;
+    emit PrintEnabledChanged(enabled);
+}
+
+// ---------------------------------------------------------------- selection
+
+TTreeNode *TClientSession::RequireSelected(TNodeKind kind) const
+{
+    if (!selected_ || selected_->Kind() != kind)
+        throw TSilentAbort();
+    return selected_;
+}
+
+void TClientSession::PublishOffer()
+{
+    TSelection selection;
+    if (selected_) {
+        selection.kind = selected_->Kind();
+        if (selection.kind == TNodeKind::Report) {
+            const TXmlFileRec report = selected_->Report();
+            selection.status = report.STATUS;
+            selection.isCurrentReport = TNavigationTree::ReportPath(selected_) == currentReport_;
+            selection.interfaceFileExists = InterfaceFileExists(report);
+        }
+    }
+    selection.collectionType = collectionType_;
+    selection.rootHasChild = tree_.Root() && tree_.Root()->ChildCount() > 0;
+    offer_ = OfferFor(selection);
+    if (offer_.decidesPrint && printEnabled_ != offer_.printButton)
+        SetPrintEnabled(offer_.printButton);
+    emit OfferChanged();
+}
+
+bool TClientSession::InterfaceFileExists(const TXmlFileRec &report) const
+{
+    if (report.STATUS != kStatusDeclared)
+        return false;
+    const QString period = PeriodOfFileName(report.FileName);
+    return FileExistsAnyCase(
+        InterfaceFilePath(report.SchemaName, TApplicationInfo::DeclareDir(period), report.SWSBH, period));
+}
+
+void TClientSession::Select(TTreeNode *node)
+{
+    if (!node)
+        return;
+    selected_ = node;
+    emit SelectionChanged(node);
+    if (node->Kind() == TNodeKind::Report)
+        SelectReport(node);
+    else
+        PublishOffer();
+}
+
+void TClientSession::SelectReport(TTreeNode *node)
+{
+    const TXmlFileRec report = node->Report();
+    if (!gridLayoutSection_.isEmpty())
+        emit SaveGridLayoutRequested(gridLayoutSection_);
+    try {
+        OpenReportNode(node, report.STATUS == kStatusAwaiting);
+    } catch (...) {
+        // The commands still follow the node when its report cannot be opened.
+        PublishOffer();
+        throw;
+    }
+    currentSchemaName_ = report.SchemaName;
+    gridLayoutSection_ = report.SchemaName;
+    emit GridBound(gridLayoutSection_);
+    PublishOffer();
+}
+
+void TClientSession::OpenSelectedForEdit() { OpenReportNode(RequireSelected(TNodeKind::Report), true); }
+
+void TClientSession::OpenSelectedForView() { OpenReportNode(RequireSelected(TNodeKind::Report), false); }
+
+void TClientSession::OpenReportNode(TTreeNode *node, bool editing)
+{
+    const TXmlFileRec report = node->Report();
+    const TSchemaRec schema = node->Parent()->Schema();
+    reportTitle_ = schema.CHSNAME;
+    emit ReportTitleChanged(reportTitle_);
+    ShowStatus(ReportStatusText(report.STATUS));
+    const QString path = TNavigationTree::ReportPath(node);
+    if (path == currentReport_)
+        return; // already open
+    SetCurrentReport(path);
+    OpenReport(TApplicationInfo::EnsureDataDir(report.SWSBH) + report.FileName, node->Caption());
+    openSWSBH_ = report.SWSBH;
+    openPeriod_ = node->Caption();
+    SetViewMode(!editing);
+    if (node == selected_)
+        PublishOffer();
+}
+
+void TClientSession::ReleaseReport()
+{
+    if (!openReport_)
+        return;
+    emit ReportClosing();
+    std::unique_ptr<TXmlDataSet> report = std::move(openReport_);
+    report->Close(); // writes the file; the dataset is closed even when that fails
+}
+
+void TClientSession::OpenReport(const QString &path, const QString &period)
+{
+    ReleaseReport();
+    if (!FileExistsAnyCase(path))
+        throw TUserError(FormatText(QStringLiteral("文件\"%S\"不存在!"), {path}));
+    // Loading the file is most of the work, so the panel shows before it.
+    TWaitPanel::Show(kOpeningReport);
+    auto report = std::make_unique<TXmlDataSet>();
+    try {
+        report->SetFileName(path);
+        report->SetAccMonth(period);
+        report->BeforeOpen = [](TXmlDataSet &) { TWaitPanel::Show(kOpeningReport); };
+        report->AfterOpen = [](TXmlDataSet &) { TWaitPanel::Close(); };
+        report->SetScriptEngine(scriptEngine_.get());
+        report->Open();
+    } catch (...) {
+        TWaitPanel::Close();
+        throw;
+    }
+    openReport_ = std::move(report);
+    emit ReportOpened(openReport_.get());
+}
+
+void TClientSession::FindTaxPayer(const QString &text)
+{
+    const QString code = text.trimmed();
+    if (code.isEmpty())
+        return;
+    if (TTreeNode *node = tree_.FindTaxPayer(code)) {
+        Select(node);
+        emit FocusTree();
+        return;
+    }
+    TMessageBox::Show(QStringLiteral("没有找到此纳税人识别号!"), TMessageBox::WarningOk);
+}

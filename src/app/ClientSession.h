@@ -1,0 +1,214 @@
+#pragma once
+
+#include "app/ClientPrompts.h"
+#include "documents/QYXX.h"
+#include "documents/XmlConfig.h"
+#include "documents/XmlFileManager.h"
+#include "documents/XmlSchemaManager.h"
+#include "documents/XmlTaxPayer.h"
+#include "workspace/CollectionType.h"
+#include "workspace/CommandOffer.h"
+#include "workspace/NavigationTree.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class TScriptHost;
+class TXmlDataSet;
+
+// The collection client's main-window state and every command it runs,
+// without a window: the five workspace documents, the enterprise table, the
+// navigation tree and its selection, the open report, the script engine and
+// the preferences. The main window owns one, renders what it announces and
+// forwards clicks; tests and the command-line tool drive it directly.
+//
+// Commands report failures by raising TUserError (the text to show) or
+// TSilentAbort (already told); the caller runs them through RunCommand.
+// Dialogs are reached through the TClientPrompts given at construction,
+// notices through TMessageBox and the wait panel through TWaitPanel.
+class TClientSession : public QObject {
+    Q_OBJECT
+public:
+    explicit TClientSession(TClientPrompts &prompts, QObject *parent = nullptr);
+    // Runs Shutdown when it has not run.
+    ~TClientSession() override;
+
+    // ---- Start-up, in the window's creation order ----
+    enum class TStartup { Ready, Terminate };
+    // The creation steps after the window's own sizing: documents,
+    // collection type, tree, preferences and title, data version, script
+    // engine (with the "RegOcx.sh" fallback), print default, login. An
+    // error in a step is shown and the later steps are skipped, except the
+    // login, which always runs. Terminate: the script engine could not be
+    // created (after its message) or the login failed.
+    TStartup Startup();
+
+    // The single steps, also used by the command-line tool.
+    void LoadRegisterDocuments();
+    void ApplyCollectionType();
+    void BuildTree();
+    void ReadPreferences();
+    // Reads "VERSION", runs the data layout upgrade below 2.0, steps the
+    // version up to 2.40 (writing each step) and sets the caption. Returns
+    // the version reached.
+    double RunDataVersion();
+    // Creates the script engine on "Script.js"; on failure runs "RegOcx.sh"
+    // with sh, waits 5000 ms and tries once more. False after the second
+    // failure, when the message has been shown.
+    bool CreateScriptEngine();
+    void ApplyPrintDefault();
+
+    // When the window is first shown: loads the enterprise table.
+    void Shown();
+    // Whether the window may close: asks about a record being edited or
+    // added. Raises when posting fails (the window then stays open).
+    bool CanClose();
+    // When the window closes: asks the view to store the grid layout and
+    // writes the enterprise table to "QYXX.xml".
+    void Closing();
+    // When the window is destroyed: closes the open report (writing it),
+    // releases the engine and the tree, writes the two preferences and
+    // closes the documents. Every step runs even when an earlier one fails.
+    void Shutdown();
+    // Closes the open report and the documents without writing preferences
+    // (the command-line tool's end).
+    void CloseWorkspace();
+
+    // ---- State ----
+    TTaxPayerRegistry &TaxPayers() { return taxpayers_; }
+    TSchemaRegister &Schemas() { return schemas_; }
+    TFileRegister &Files() { return files_; }
+    TConfigDocument &Config() { return config_; }
+    TEnterpriseList &EnterpriseList() { return enterpriseList_; }
+    QList<TEnterpriseList::Entry> &EnterpriseTable() { return enterpriseTable_; }
+    TNavigationTree &Tree() { return tree_; }
+    TScriptHost *ScriptEngine() const { return scriptEngine_.get(); }
+    // The report shown in the grid, or nullptr.
+    TXmlDataSet *OpenReportDataSet() const { return openReport_.get(); }
+
+    QString CollectionType() const { return collectionType_; }
+    const TCollectionTypeTexts &CollectionTexts() const { return collectionTexts_; }
+    bool AutoCopy() const { return autoCopy_; }
+    void SetAutoCopy(bool on) { autoCopy_ = on; }
+    bool AlwaysShowEditor() const { return alwaysShowEditor_; }
+    void SetAlwaysShowEditor(bool on) { alwaysShowEditor_ = on; }
+    QString Caption() const { return caption_; }
+    QString GridLayoutSection() const { return gridLayoutSection_; }
+    QString CurrentSchemaName() const { return currentSchemaName_; }
+    // taxpayer\schema\period of the report in the grid; empty when none.
+    QString CurrentReport() const { return currentReport_; }
+    QString OpenReportTaxPayer() const { return openSWSBH_; }
+    QString OpenReportPeriod() const { return openPeriod_; }
+    QString ReportTitle() const { return reportTitle_; }
+    // The four status bar panels.
+    QString StatusPanel(int index) const;
+    bool ViewMode() const { return viewMode_; }
+    bool PrintEnabled() const { return printEnabled_; }
+    TTreeNode *Selected() const { return selected_; }
+    const TCommandOffer &Offer() const { return offer_; }
+
+    // ---- Selection ----
+    // The tree's selection handling: decides the offered commands and, for
+    // a report node, opens the report (for editing when its STATUS is 1).
+    // Nothing happens for nullptr.
+    void Select(TTreeNode *node);
+    // The search box: selects the unit whose SWSBH matches the trimmed text,
+    // or says "没有找到此纳税人识别号!". Blank text does nothing.
+    void FindTaxPayer(const QString &text);
+    // "修改报表(&E)" / "查看报表(&V)" on the selected report node.
+    void OpenSelectedForEdit();
+    void OpenSelectedForView();
+    // Releases the open report and opens the data file at path into the grid.
+    void OpenReport(const QString &path, const QString &period);
+
+    // ---- Commands (on the selected node where they need one) ----
+    void NewUnit();
+    void RenameUnit();
+    void DeleteUnit();
+    void NewReport();
+    void DeleteReport();
+    void ChangePassword();
+
+signals:
+    void CaptionChanged(const QString &caption);
+    // A status bar panel (0..3) shows another text.
+    void StatusPanelChanged(int index, const QString &text);
+    void CollectionTypeApplied();
+    // The tree was built: expand it all.
+    void TreeBuilt();
+    void NodeExpanded(TTreeNode *node);
+    // The selected node changed (the view makes it current).
+    void SelectionChanged(TTreeNode *node);
+    void OfferChanged();
+    void PrintEnabledChanged(bool enabled);
+    // The open report is about to be released: the grid lets go of it.
+    void ReportClosing();
+    // A report was opened and is shown from now on.
+    void ReportOpened(TXmlDataSet *report);
+    void ReportTitleChanged(const QString &title);
+    void ViewModeChanged(bool viewMode);
+    // The grid is bound to a schema's report; its stored column layout is
+    // section.
+    void GridBound(const QString &section);
+    // The grid should store its column layout under section now.
+    void SaveGridLayoutRequested(const QString &section);
+    // The search found a unit: the tree takes the focus.
+    void FocusTree();
+
+private:
+    TTreeNode *RequireSelected(TNodeKind kind) const;
+    void PublishOffer();
+    void SetCaption(const QString &caption);
+    void SetStatusPanel(int index, const QString &text);
+    void SetCurrentReport(const QString &text);
+    void ShowStatus(const QString &text);
+    void SetViewMode(bool viewMode);
+    void SetPrintEnabled(bool enabled);
+    void OpenReportNode(TTreeNode *node, bool editing);
+    void SelectReport(TTreeNode *node);
+    // Lets the grid go of the open report, closes it (writing it) and
+    // releases it; a failed write is raised after the release.
+    void ReleaseReport();
+    bool InterfaceFileExists(const TXmlFileRec &report) const;
+    void CloseRegisterDocuments();
+
+    TClientPrompts &prompts_;
+    TTaxPayerRegistry taxpayers_;
+    TSchemaRegister schemas_;
+    TFileRegister files_;
+    TConfigDocument config_;
+    TEnterpriseList enterpriseList_;
+    QList<TEnterpriseList::Entry> enterpriseTable_;
+    bool enterpriseTableLoaded_ = false;
+    TNavigationTree tree_;
+    std::unique_ptr<TScriptHost> scriptEngine_;
+    std::unique_ptr<TXmlDataSet> openReport_;
+
+    QString collectionType_;
+    TCollectionTypeTexts collectionTexts_;
+    bool autoCopy_ = true;
+    bool alwaysShowEditor_ = false;
+    QString caption_;
+    QString gridLayoutSection_;
+    QString currentSchemaName_;
+    QString currentReport_;
+    QString openSWSBH_;
+    QString openPeriod_;
+    QString reportTitle_;
+    QString statusPanels_[4];
+    bool viewMode_ = true;
+    bool printEnabled_ = false;
+    TTreeNode *selected_ = nullptr;
+    TCommandOffer offer_;
+    bool shutDown_ = false;
+};
+
+// Moves a workspace of the old layout (definition files and taxpayer
+// folders directly in the workspace) into the current one: files whose
+// names begin with a schema prefix go to "DS/", every other folder except
+// "数据上报", "DS" and "Data" under "Data/". Says "移动文件失败！(path)" and
+// returns false at the first file or folder that cannot be moved.
+bool UpgradeDataLayout();

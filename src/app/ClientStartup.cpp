@@ -1,0 +1,250 @@
+// Start-up and shutdown of the client's session, and the upgrade of an old
+// workspace layout.
+
+#include "app/ClientSession.h"
+
+#include "app/utils/ApplicationInfo.h"
+#include "app/utils/Clock.h"
+#include "app/utils/CommandRunner.h"
+#include "app/utils/Errors.h"
+#include "app/utils/FileOps.h"
+#include "app/utils/MessageBox.h"
+#include "app/utils/Paths.h"
+#include "app/utils/SystemProcess.h"
+#include "app/utils/Utils.h"
+#include "app/utils/WindowsVersion.h"
+#include "entry/ScriptHost.h"
+#include "reportdata/XmlDataSet.h"
+
+#include <QFile>
+
+namespace {
+
+QString VersionText(double version) { return FormatText(QStringLiteral("%3.2f"), {version}); }
+
+} // namespace
+
+TClientSession::TStartup TClientSession::Startup()
+{
+    autoCopy_ = true;
+    gridLayoutSection_.clear();
+    currentSchemaName_.clear();
+    SetPrintEnabled(false);
+    const bool prepared = RunCommand([this] {
+        LoadRegisterDocuments();
+        ApplyCollectionType();
+        BuildTree();
+        ReadPreferences();
+        RunDataVersion();
+        // The browser print setting has no counterpart here.
+    });
+    if (prepared) {
+        if (!CreateScriptEngine())
+            return TStartup::Terminate;
+        RunCommand([this] { ApplyPrintDefault(); });
+    }
+    // The login runs even after a failed step: a damaged document must not
+    // open the workspace without the password.
+    return prompts_.ExecuteLogin() ? TStartup::Ready : TStartup::Terminate;
+}
+
+void TClientSession::LoadRegisterDocuments()
+{
+    taxpayers_.Open(TApplicationInfo::AppFile(QStringLiteral("TaxPayers.xml")));
+    schemas_.Open(TApplicationInfo::AppFile(QStringLiteral("SchemaManager.xml")));
+    files_.Open(TApplicationInfo::AppFile(QStringLiteral("FileManager.xml")));
+    config_.Open(TApplicationInfo::AppFile(QStringLiteral("Config.xml")));
+    const QString enterprises = TApplicationInfo::AppFile(QStringLiteral("QYXX.xml"));
+    TEnterpriseList::EnsureExists(enterprises);
+    enterpriseList_.Open(enterprises);
+}
+
+void TClientSession::ApplyCollectionType()
+{
+    collectionType_ = config_.GetConfigValue(QStringLiteral("CJLX"));
+    collectionTexts_ = CollectionTypeTexts(collectionType_);
+    emit CollectionTypeApplied();
+}
+
+void TClientSession::BuildTree()
+{
+    selected_ = nullptr;
+    try {
+        tree_.Build(taxpayers_, schemas_, files_);
+    } catch (...) {
+        emit TreeBuilt();
+        throw;
+    }
+    emit TreeBuilt();
+    Select(tree_.Root());
+}
+
+void TClientSession::ReadPreferences()
+{
+    autoCopy_ = TextToBool(config_.GetConfigValue(QStringLiteral("AutoCopyRecord")));
+    alwaysShowEditor_ = TextToBool(config_.GetConfigValue(QStringLiteral("AlwaysShowEditor")));
+    TMessageBox::SetApplicationTitle(config_.GetConfigValue(QStringLiteral("Title")));
+}
+
+double TClientSession::RunDataVersion()
+{
+    QString text = config_.GetConfigValue(QStringLiteral("VERSION")).trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("1");
+    bool ok = false;
+    double version = text.toDouble(&ok);
+    if (!ok)
+        version = 0;
+    if (ok && version < 2.0 && UpgradeDataLayout()) {
+        version = 2.0;
+        config_.SetConfigValue(QStringLiteral("VERSION"), VersionText(version));
+    }
+    const QString title = TMessageBox::ApplicationTitle();
+    SetCaption(title + QLatin1Char('V') + VersionText(version));
+    // Later versions changed nothing in the files; each step is recorded.
+    const double steps[][2] = {{2.0, 2.1}, {2.1, 2.2}, {2.2, 2.3}, {2.3, 2.4}};
+    for (const auto &step : steps) {
+        if (version == step[0]) {
+            version = step[1];
+            config_.SetConfigValue(QStringLiteral("VERSION"), VersionText(version));
+            SetCaption(title + QLatin1Char('V') + VersionText(version));
+        }
+    }
+    return version;
+}
+
+bool TClientSession::CreateScriptEngine()
+{
+    const auto attempt = [this] {
+        try {
+            scriptEngine_ = TScriptHost::CreateScriptEngine(TApplicationInfo::AppFile(QStringLiteral("Script.js")));
+            return true;
+        } catch (const std::exception &) {
+            return false;
+        }
+    };
+    if (attempt())
+        return true;
+    const QString installer = TApplicationInfo::AppFile(QStringLiteral("RegOcx.sh"));
+    TSystemProcess::RunAndWait(QLatin1Char('"') + installer + QLatin1Char('"'), TSystemProcess::Hidden);
+    TClock::Wait(5000);
+    if (attempt())
+        return true;
+    TMessageBox::Show(QStringLiteral("建立脚本引挚对象时发生错误，请先安装脚本引挚组件！"), TMessageBox::ErrorOk);
+    return false;
+}
+
+void TClientSession::ApplyPrintDefault()
+{
+    if (config_.GetConfigValue(QStringLiteral("PRINTXSLT")).isEmpty())
+        config_.SetConfigValue(QStringLiteral("PRINTXSLT"), IsWindowsXP() ? QStringLiteral("XP") : QStringLiteral("98"));
+}
+
+void TClientSession::Shown()
+{
+    if (!enterpriseList_.IsOpen())
+        return;
+    enterpriseTable_ = enterpriseList_.Enumerate();
+    enterpriseTableLoaded_ = true;
+}
+
+bool TClientSession::CanClose()
+{
+    if (!openReport_ || !openReport_->Active())
+        return true;
+    switch (openReport_->State()) {
+    case TDataSetState::Edit:
+        switch (TMessageBox::Show(QStringLiteral("数据输入框中当前记录已经更改，确定保存吗？"),
+                                  TMessageBox::QuestionYesNoCancel)) {
+        case TMessageBox::IdYes: openReport_->Post(); return true;
+        case TMessageBox::IdNo: openReport_->Cancel(); return true;
+        default: return false;
+        }
+    case TDataSetState::Insert:
+        if (TMessageBox::Show(QStringLiteral("数据输入框中正在添加记录，确定放弃吗？"), TMessageBox::QuestionYesNo)
+            != TMessageBox::IdYes)
+            return false;
+        openReport_->Cancel();
+        return true;
+    default:
+        return true;
+    }
+}
+
+void TClientSession::Closing()
+{
+    if (!gridLayoutSection_.isEmpty())
+        emit SaveGridLayoutRequested(gridLayoutSection_);
+    if (enterpriseTableLoaded_ && enterpriseList_.IsOpen())
+        RunCommand([this] { enterpriseList_.ReplaceAll(enterpriseTable_); });
+}
+
+void TClientSession::CloseWorkspace()
+{
+    RunCommand([this] { ReleaseReport(); });
+    CloseRegisterDocuments();
+}
+
+void TClientSession::Shutdown()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    RunCommand([this] { ReleaseReport(); });
+    scriptEngine_.reset();
+    selected_ = nullptr;
+    tree_.Clear();
+    if (config_.IsOpen()) {
+        RunCommand([this] {
+            config_.SetConfigValue(QStringLiteral("AlwaysShowEditor"), BoolToText(alwaysShowEditor_));
+            config_.SetConfigValue(QStringLiteral("AutoCopyRecord"), BoolToText(autoCopy_));
+        });
+    }
+    CloseRegisterDocuments();
+    enterpriseTable_.clear();
+    enterpriseTableLoaded_ = false;
+}
+
+void TClientSession::CloseRegisterDocuments()
+{
+    TRegisterDocument *documents[] = {&taxpayers_, &schemas_, &files_, &config_, &enterpriseList_};
+    for (TRegisterDocument *document : documents) {
+        if (document->IsOpen())
+            RunCommand([document] { document->Close(); });
+    }
+}
+
+bool UpgradeDataLayout()
+{
+    const QString appDir = TApplicationInfo::AppDir();
+    QStringList files;
+    for (const char *prefix : {"FJWZFPCGL", "FJWZFPDKL", "HGWSPZ", "YSFPCGL", "YSFPDKL", "DKZZSZYFP"})
+        ListFilesWithPrefix(appDir, QString::fromLatin1(prefix), files);
+    const QString dsDir = TApplicationInfo::EnsureDir(TApplicationInfo::DSDir());
+    const auto failed = [](const QString &source) {
+        TMessageBox::Show(QStringLiteral("移动文件失败！(") + source + QLatin1Char(')'), TMessageBox::InformationOk);
+        return false;
+    };
+    for (const QString &file : files) {
+        // A copy that fails keeps its source and stops the upgrade, so that
+        // it runs again at the next start instead of leaving the file behind.
+        try {
+            CopyFileChunked(file, ResolveCaseInsensitive(JoinPath(dsDir, FileNamePart(file))));
+        } catch (const TUserError &) {
+            return failed(file);
+        }
+        QFile::remove(file);
+    }
+    QStringList folders;
+    ListSubfolders(appDir, folders);
+    for (const QString &folder : folders) {
+        if (folder == QStringLiteral("数据上报") || SameTextIgnoringAsciiCase(folder, QStringLiteral("DS"))
+            || SameTextIgnoringAsciiCase(folder, QStringLiteral("Data")))
+            continue;
+        const QString source = JoinPath(appDir, folder);
+        const QString target = ResolveCaseInsensitive(JoinPath(JoinPath(appDir, QStringLiteral("Data")), folder));
+        if (!MoveFolder(source, target))
+            return failed(source);
+    }
+    return true;
+}

@@ -1,0 +1,144 @@
+#include "SessionFixtures.h"
+
+#include "app/utils/CommandRunner.h"
+#include "app/utils/MessageBox.h"
+#include "reportdata/XmlDataSet.h"
+
+#include <QFile>
+
+namespace {
+
+const QString kInvoices = QStringLiteral("YSFPCGL");
+
+TEST_F(SessionTest, AnAwaitingReportOpensForEditing)
+{
+    TClientSession &s = Start();
+    TTreeNode *node = Node(kQinglan, kInvoices, QStringLiteral("200602"));
+    s.Select(node);
+    ASSERT_NE(s.OpenReportDataSet(), nullptr);
+    EXPECT_TRUE(s.OpenReportDataSet()->Active());
+    EXPECT_EQ(s.OpenReportDataSet()->AccMonth(), QStringLiteral("200602"));
+    EXPECT_NE(s.OpenReportDataSet()->ScriptEngine(), nullptr);
+    EXPECT_FALSE(s.ViewMode());
+    EXPECT_EQ(s.StatusPanel(0), QStringLiteral("当前报表: 青岚机械制造有限公司\\运输发票清单\\200602"));
+    EXPECT_EQ(s.StatusPanel(1), QStringLiteral("状态: 待申报"));
+    EXPECT_EQ(s.ReportTitle(), QStringLiteral("运输发票清单"));
+    EXPECT_EQ(s.CurrentSchemaName(), kInvoices);
+    EXPECT_EQ(s.GridLayoutSection(), kInvoices);
+    EXPECT_EQ(s.OpenReportTaxPayer(), kQinglan);
+    EXPECT_EQ(s.OpenReportPeriod(), QStringLiteral("200602"));
+    // The open command is shown but, for the report already open, disabled.
+    EXPECT_EQ(s.Offer().openForEdit, (TMenuItemState{true, false}));
+    EXPECT_FALSE(s.Offer().openForView.visible);
+    EXPECT_FALSE(s.Offer().undeclare.visible);
+    EXPECT_FALSE(s.PrintEnabled());
+}
+
+TEST_F(SessionTest, ADeclaredReportOpensForViewingAndCanBePrinted)
+{
+    TClientSession &s = Start();
+    s.Select(Node(kQinglan, kInvoices, QStringLiteral("200601")));
+    EXPECT_TRUE(s.ViewMode());
+    EXPECT_EQ(s.StatusPanel(1), QStringLiteral("状态: 已申报"));
+    EXPECT_TRUE(s.Offer().openForView.visible);
+    EXPECT_TRUE(s.Offer().undeclare.enabled);
+    EXPECT_TRUE(s.PrintEnabled()); // its interface file is in the declaration folder
+
+    // Another selection does not change the print button; another report does.
+    s.Select(s.Tree().Root());
+    EXPECT_TRUE(s.PrintEnabled());
+    s.Select(Node(kQinglan, kInvoices, QStringLiteral("200602")));
+    EXPECT_FALSE(s.PrintEnabled());
+}
+
+TEST_F(SessionTest, AnotherStatusOpensReadOnlyWithAnEmptyStatusText)
+{
+    QByteArray files = workspace.Read(QStringLiteral("FileManager.xml"));
+    files.replace("NAME=\"YSFPCGL200601.xml\" STATUS=\"9\"", "NAME=\"YSFPCGL200601.xml\" STATUS=\"5\"");
+    workspace.Write(QStringLiteral("FileManager.xml"), files);
+    TClientSession &s = Start();
+    TTreeNode *node = Node(kQinglan, kInvoices, QStringLiteral("200601"));
+    EXPECT_EQ(TNavigationTree::Icon(node), TTreeIcon::Declared);
+    s.Select(node);
+    EXPECT_TRUE(s.ViewMode());
+    EXPECT_EQ(s.StatusPanel(1), QStringLiteral("状态: "));
+    EXPECT_TRUE(s.Offer().undeclare.visible);
+    EXPECT_FALSE(s.PrintEnabled());
+}
+
+TEST_F(SessionTest, SelectingTheOpenReportAgainDoesNotReopenIt)
+{
+    TClientSession &s = Start();
+    TTreeNode *node = Node(kQinglan, kInvoices, QStringLiteral("200602"));
+    s.Select(node);
+    TXmlDataSet *opened = s.OpenReportDataSet();
+    int closings = 0;
+    QObject::connect(&s, &TClientSession::ReportClosing, [&] { ++closings; });
+    s.Select(s.Tree().Root());
+    s.Select(node);
+    EXPECT_EQ(s.OpenReportDataSet(), opened);
+    EXPECT_EQ(closings, 0);
+    EXPECT_EQ(s.StatusPanel(1), QStringLiteral("状态: 待申报"));
+    // Another report releases the first (writing it) and opens its own.
+    s.Select(Node(kQinglan, QStringLiteral("HGWSPZ"), QStringLiteral("200601")));
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(s.OpenReportDataSet()->AccMonth(), QStringLiteral("200601"));
+}
+
+TEST_F(SessionTest, AMissingDataFileIsReportedOnceUntilAnotherReportIsChosen)
+{
+    const QString path = workspace.file(QStringLiteral("Data/") + kQinglan + QStringLiteral("/YSFPCGL200602.xml"));
+    QFile::remove(path);
+    TClientSession &s = Start();
+    s.Select(Node(kQinglan, kInvoices, QStringLiteral("200601")));
+    TTreeNode *missing = Node(kQinglan, kInvoices, QStringLiteral("200602"));
+    EXPECT_FALSE(RunCommand([&] { s.Select(missing); }));
+    EXPECT_EQ(messages.last(), QStringLiteral("文件\"") + path + QStringLiteral("\"不存在!"));
+    EXPECT_EQ(s.OpenReportDataSet(), nullptr); // the previous report was released
+    // The commands still follow the node.
+    EXPECT_TRUE(s.Offer().deleteReport.enabled);
+    // The same node again does not retry; another report and back does.
+    EXPECT_TRUE(RunCommand([&] { s.Select(missing); }));
+    s.Select(Node(kQinglan, QStringLiteral("HGWSPZ"), QStringLiteral("200601")));
+    EXPECT_FALSE(RunCommand([&] { s.Select(missing); }));
+}
+
+TEST_F(SessionTest, TheSearchBoxFindsAUnitByItsCode)
+{
+    TClientSession &s = Start();
+    int focused = 0;
+    QObject::connect(&s, &TClientSession::FocusTree, [&] { ++focused; });
+    s.FindTaxPayer(QStringLiteral("  320583ma1q8r2t6w "));
+    EXPECT_EQ(s.Selected(), Node(kChengchuan));
+    EXPECT_EQ(focused, 1);
+    s.FindTaxPayer(QStringLiteral("   "));
+    EXPECT_TRUE(messages.shown().isEmpty());
+    s.FindTaxPayer(QStringLiteral("999999999999999"));
+    EXPECT_EQ(messages.last(), QStringLiteral("没有找到此纳税人识别号!"));
+    EXPECT_EQ(messages.shown().last().flags, TMessageBox::WarningOk);
+}
+
+TEST_F(SessionTest, CloseQuestionsAboutARecordBeingAdded)
+{
+    TClientSession &s = Start();
+    s.Select(Node(kQinglan, kInvoices, QStringLiteral("200602")));
+    TXmlDataSet &report = *s.OpenReportDataSet();
+    report.Append();
+    messages.Answer(TMessageBox::IdNo);
+    EXPECT_FALSE(s.CanClose());
+    EXPECT_EQ(messages.last(), QStringLiteral("数据输入框中正在添加记录，确定放弃吗？"));
+    EXPECT_EQ(report.State(), TDataSetState::Insert);
+    messages.Answer(TMessageBox::IdYes);
+    EXPECT_TRUE(s.CanClose());
+    EXPECT_EQ(report.State(), TDataSetState::Browse);
+
+    report.Edit();
+    messages.Answer(TMessageBox::IdCancel);
+    EXPECT_FALSE(s.CanClose());
+    EXPECT_EQ(messages.last(), QStringLiteral("数据输入框中当前记录已经更改，确定保存吗？"));
+    messages.Answer(TMessageBox::IdNo);
+    EXPECT_TRUE(s.CanClose());
+    EXPECT_EQ(report.State(), TDataSetState::Browse);
+}
+
+} // namespace

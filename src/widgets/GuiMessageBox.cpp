@@ -1,6 +1,7 @@
 #include "widgets/GuiMessageBox.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -56,6 +57,7 @@ std::unique_ptr<QMessageBox> TGuiMessageBox::Build(QWidget *parent, const QStrin
     for (const TButtonSpec &spec : specs) {
         QPushButton *button = box->addButton(spec.standard);
         button->setText(QString::fromUtf8(spec.text));
+        button->setIcon(QIcon()); // some desktop styles add stock images; the dialogs' buttons have none
         buttons << button;
         if (spec.code == TMessageBox::IdCancel || (spec.code == TMessageBox::IdNo && !escape))
             escape = button;

@@ -268,6 +268,7 @@ void Sign(QPainter &p, bool plus, const QColor &colour)
     p.setBrush(colour);
     if (plus) {
         QPainterPath cross;
+        cross.setFillRule(Qt::WindingFill); // the bars overlap in the middle
         cross.addRect(QRectF(2.5, 6.5, 11, 3));
         cross.addRect(QRectF(6.5, 2.5, 3, 11));
         p.drawPath(cross.simplified());
@@ -323,7 +324,8 @@ void Circular(QPainter &p)
     p.drawArc(QRectF(2.5, 2.5, 11, 11), 100 * 16, 290 * 16);
     p.setPen(Pen(kGreen.darker(110), 1.0));
     p.setBrush(kGreen.darker(110));
-    p.drawPolygon(QPolygonF({QPointF(6.0, 0.6), QPointF(9.6, 3.0), QPointF(6.0, 5.4)}));
+    // The head sits on the arc's start (100 degrees) and points along it.
+    p.drawPolygon(QPolygonF({QPointF(6.4, 0.6), QPointF(9.4, 2.6), QPointF(6.4, 4.6)}));
 }
 
 void Hourglass(QPainter &p)

@@ -60,6 +60,7 @@ struct LoginCase {
     bool loggedIn;
     int warnings;
 };
+void PrintTo(const LoginCase &c, std::ostream *os) { *os << c.name; }
 
 class LoginSequenceTest : public AccessDialogsTest, public ::testing::WithParamInterface<LoginCase> {};
 

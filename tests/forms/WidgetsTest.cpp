@@ -28,6 +28,7 @@ struct BoxCase {
     int escapeCode;
     QMessageBox::Icon icon;
 };
+void PrintTo(const BoxCase &c, std::ostream *os) { *os << c.name; }
 
 QMessageBox::StandardButton StandardOf(int code)
 {

@@ -28,6 +28,7 @@ struct CaptionCase {
     QString collectionType;
     QString caption, codeLabel, nameLabel;
 };
+void PrintTo(const CaptionCase &c, std::ostream *os) { *os << c.name; }
 
 class TaxPayerCaptionTest : public ::testing::TestWithParam<CaptionCase> {};
 
@@ -63,6 +64,7 @@ struct UnitCase {
     QString message;      // empty: accepted
     QString storedCode;   // when accepted
 };
+void PrintTo(const UnitCase &c, std::ostream *os) { *os << c.name; }
 
 class TaxPayerAcceptTest : public ::testing::TestWithParam<UnitCase> {
 protected:
@@ -219,6 +221,7 @@ struct PeriodCase {
     int year, month;
     QString result;
 };
+void PrintTo(const PeriodCase &c, std::ostream *os) { *os << c.name; }
 
 class NewFilePeriodTest : public ::testing::TestWithParam<PeriodCase> {};
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+// What a shot may read: the workspace is already the application directory
+// and the application title is set from its configuration.
+struct TShotContext {
+    QString collectionType; // "CJLX" of the workspace
+    QString firstUnitName;  // NSRMC of the first unit, or empty
+};
+
+// One picture: its file name without ".png" and the function building the
+// widget to grab. The runner shows the widget, lets it lay out and paint,
+// grabs it and destroys it.
+struct TShot {
+    QString name;
+    std::function<std::unique_ptr<QWidget>(const TShotContext &)> build;
+};
+
+// The dialogs, the wait panel, the About box and the icon sheet.
+QList<TShot> DialogShots();

@@ -2,6 +2,8 @@
 
 #include "app/utils/ApplicationInfo.h"
 #include "app/utils/Errors.h"
+#include "cli/CliContext.h"
+#include "cli/CliTreeCommands.h"
 #include "documents/XmlConfig.h"
 #include "export/CRCUtils.h"
 #include "reportdata/HashFunc.h"
@@ -15,29 +17,19 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
-
-struct Context {
-    const QStringList &args; // the command's own arguments
-    QTextStream &out;
-    QTextStream &err;
-};
-
 // CRC text and name of each file, like the familiar checksum tools. A file
 // that cannot be read is reported and the others are still done.
-int CrcCommand(Context &c)
+int CrcCommand(TCliContext &c)
 {
     if (c.args.isEmpty())
-        return kUsage;
-    int status = kOk;
+        return kCliUsage;
+    int status = kCliOk;
     for (const QString &file : c.args) {
         try {
             c.out << FileCrcText(file) << "  " << file << Qt::endl;
         } catch (const TUserError &e) {
             c.err << "corvane-cli: " << e.Message() << Qt::endl;
-            status = kFailed;
+            status = kCliFailed;
         }
     }
     return status;
@@ -50,40 +42,40 @@ TConfigDocument &OpenConfig(TConfigDocument &config)
     return config;
 }
 
-int ConfigCommand(Context &c)
+int ConfigCommand(TCliContext &c)
 {
     if (c.args.size() == 2 && c.args[0] == QLatin1String("get")) {
         TConfigDocument config;
         c.out << OpenConfig(config).GetConfigValue(c.args[1]) << Qt::endl;
-        return kOk;
+        return kCliOk;
     }
     if (c.args.size() == 3 && c.args[0] == QLatin1String("set")) {
         TConfigDocument config;
         OpenConfig(config).SetConfigValue(c.args[1], c.args[2]);
-        return kOk;
+        return kCliOk;
     }
-    return kUsage;
+    return kCliUsage;
 }
 
 // The key digest of a text: support staff use it to find which record a
 // duplicate-key message is about.
-int KeyHashCommand(Context &c)
+int KeyHashCommand(TCliContext &c)
 {
     if (c.args.size() != 1)
-        return kUsage;
+        return kCliUsage;
     c.out << HashKeyText(c.args[0]) << Qt::endl;
-    return kOk;
+    return kCliOk;
 }
 
 // The records of a report with their captions, for spreadsheets (CSV in
 // UTF-8 with a byte-order mark) or as tab-separated text. The report's
 // field definitions come from the workspace's DS folder.
-int ReportCommand(Context &c)
+int ReportExportCommand(TCliContext &c)
 {
     QStringList args = c.args;
     const bool csv = args.removeAll(QStringLiteral("--csv")) > 0;
     if (args.size() != 2 || args[0] != QLatin1String("export"))
-        return kUsage;
+        return kCliUsage;
     TXmlDataSet report;
     report.SetReadOnly(true);
     report.SetFileName(args[1]);
@@ -98,10 +90,20 @@ int ReportCommand(Context &c)
         c.out.device()->write(buffer.data());
     else
         c.out << QString::fromUtf8(buffer.data());
-    return kOk;
+    return kCliOk;
 }
 
-using Command = std::function<int(Context &)>;
+// "report export" reads a report file; "report new" and "report delete" are
+// commands of the navigation tree.
+int ReportCommand(TCliContext &c)
+{
+    const QString verb = c.args.value(0);
+    if (verb == QLatin1String("new") || verb == QLatin1String("delete"))
+        return ReportFileCommand(c);
+    return ReportExportCommand(c);
+}
+
+using Command = std::function<int(TCliContext &)>;
 
 const std::map<QString, Command> &Commands()
 {
@@ -110,6 +112,9 @@ const std::map<QString, Command> &Commands()
         {QStringLiteral("config"), ConfigCommand},
         {QStringLiteral("keyhash"), KeyHashCommand},
         {QStringLiteral("report"), ReportCommand},
+        {QStringLiteral("tree"), TreeCommand},
+        {QStringLiteral("taxpayer"), TaxPayerCommand},
+        {QStringLiteral("upgrade"), UpgradeCommand},
     };
     return commands;
 }
@@ -131,7 +136,29 @@ QString CliUsage()
         "  report export FILE [--csv]\n"
         "                          records of a report with their captions, as\n"
         "                          tab-separated text or CSV for spreadsheets\n"
+        "\n"
+        "The navigation tree's commands, run as the client runs them (CODE is a\n"
+        "taxpayer id, SCHEMA a schema NAME, PERIOD yyyyMM):\n"
+        "  tree                    the tree: taxpayers, their schemas and reports\n"
+        "  taxpayer add CODE NAME  a new unit; the code follows the collection\n"
+        "                          type's rule\n"
+        "  taxpayer rename CODE NAME\n"
+        "                          give a unit a new name\n"
+        "  taxpayer delete CODE --yes\n"
+        "                          remove a unit from the registers (its files stay)\n"
+        "  report new CODE SCHEMA [PERIOD]\n"
+        "                          a new report for PERIOD, else for the period the\n"
+        "                          client proposes; prints the data file's path\n"
+        "  report delete CODE SCHEMA PERIOD --yes\n"
+        "                          remove a report and its data file\n"
+        "  upgrade                 the data-version step of the client's start-up\n"
+        "                          (moves an old layout); prints the version reached\n"
         "  --help                  this text\n"
+        "\n"
+        "--yes answers OK to the question the client asks before a delete; a\n"
+        "delete without it is refused with exit status 2.\n"
+        "There is no password: this is an administrator's tool, working on files\n"
+        "the administrator can read and change anyway.\n"
         "\n"
         "Exit status: 0 success, 1 failure, 2 wrong command line.\n");
 }
@@ -140,22 +167,25 @@ int RunCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty() || arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h")) {
         (arguments.isEmpty() ? err : out) << CliUsage();
-        return arguments.isEmpty() ? kUsage : kOk;
+        return arguments.isEmpty() ? kCliUsage : kCliOk;
     }
     const auto found = Commands().find(arguments[0]);
     if (found == Commands().end()) {
         err << "corvane-cli: unknown command \"" << arguments[0] << "\"\n\n" << CliUsage();
-        return kUsage;
+        return kCliUsage;
     }
     const QStringList rest = arguments.mid(1);
-    Context context{rest, out, err};
+    TCliContext context{rest, out, err};
     try {
         const int status = found->second(context);
-        if (status == kUsage)
+        if (status == kCliUsage)
             err << "corvane-cli: wrong arguments for \"" << arguments[0] << "\"\n\n" << CliUsage();
         return status;
+    } catch (const TCliUsageError &e) {
+        err << "corvane-cli: " << e.Message() << Qt::endl;
+        return kCliUsage;
     } catch (const TUserError &e) {
         err << "corvane-cli: " << e.Message() << Qt::endl;
-        return kFailed;
+        return kCliFailed;
     }
 }

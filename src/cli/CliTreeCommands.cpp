@@ -1,0 +1,216 @@
+#include "cli/CliTreeCommands.h"
+
+#include "app/ClientSession.h"
+#include "app/utils/ApplicationInfo.h"
+#include "app/utils/Errors.h"
+#include "app/utils/Utils.h"
+#include "cli/CliPrompts.h"
+#include "workspace/CollectionType.h"
+
+#include <functional>
+
+namespace {
+
+enum class TOpen { Documents, DocumentsAndTree };
+
+using TSessionBody = std::function<int(TClientSession &, const TCliMessages &)>;
+
+// Opens the workspace, runs body and closes the workspace, which writes the
+// open report and every changed document. A failure while opening or in
+// body, and every notice the session shows, is written to err; the run
+// fails when body failed or an error notice was shown.
+int RunSession(TCliContext &c, const TCliAnswers &answers, bool confirmed, TOpen open, const TSessionBody &body)
+{
+    TCliMessages messages(c.err, confirmed);
+    TCliPrompts prompts(answers);
+    int status = kCliOk;
+    {
+        TClientSession session(prompts);
+        try {
+            session.LoadRegisterDocuments();
+            if (open == TOpen::DocumentsAndTree) {
+                session.ApplyCollectionType();
+                session.BuildTree();
+            }
+            status = body(session, messages);
+        } catch (const TUserError &e) {
+            c.err << "corvane-cli: " << e.Message() << Qt::endl;
+            status = kCliFailed;
+        } catch (const TSilentAbort &) {
+            status = kCliFailed;
+        }
+        session.CloseWorkspace();
+    }
+    return messages.ErrorShown() ? kCliFailed : status;
+}
+
+// The delete commands go on only with --yes (taken out of args here);
+// without it the question would be answered Cancel and nothing would happen,
+// which a script must not mistake for success.
+bool TakeYes(QStringList &args)
+{
+    return args.removeAll(QStringLiteral("--yes")) > 0;
+}
+
+void RequireYes(bool yes, const QString &what)
+{
+    if (!yes)
+        throw TCliUsageError(QStringLiteral("%1 needs --yes, which answers OK to the question asked before deleting").arg(what));
+}
+
+TTreeNode *TaxPayerNode(TClientSession &session, const QString &code)
+{
+    TTreeNode *node = session.Tree().FindTaxPayer(code);
+    if (!node)
+        throw TUserError(QStringLiteral("没有找到纳税人识别号 \"%1\"").arg(code));
+    return node;
+}
+
+TTreeNode *SchemaNode(TClientSession &session, const QString &code, const QString &schema)
+{
+    TTreeNode *node = session.Tree().FindSchema(TaxPayerNode(session, code), schema);
+    if (!node)
+        throw TUserError(QStringLiteral("没有找到报表种类 \"%1\"").arg(schema));
+    return node;
+}
+
+TTreeNode *ReportNode(TClientSession &session, const QString &code, const QString &schema, const QString &period)
+{
+    TTreeNode *schemaNode = SchemaNode(session, code, schema);
+    const QString fileName = ReportFileName(schemaNode->Schema().NAME, period);
+    TTreeNode *node = session.Tree().FindReport(schemaNode, fileName);
+    if (!node)
+        throw TUserError(QStringLiteral("没有找到报表 \"%1\"").arg(fileName));
+    return node;
+}
+
+QString NodeLine(const TTreeNode &node)
+{
+    switch (node.Kind()) {
+    case TNodeKind::Root: return node.Caption();
+    case TNodeKind::TaxPayer: return node.Caption() + QStringLiteral(" [") + node.TaxPayer().SWSBH + QLatin1Char(']');
+    case TNodeKind::Schema: return node.Caption() + QStringLiteral(" [") + node.Schema().NAME + QLatin1Char(']');
+    case TNodeKind::Report: {
+        const int status = node.Report().STATUS;
+        QString text = ReportStatusText(status);
+        if (text.isEmpty())
+            text = QStringLiteral("状态 %1").arg(status);
+        return node.Caption() + QStringLiteral(" [") + text + QLatin1Char(']');
+    }
+    }
+    return node.Caption();
+}
+
+void PrintTree(QTextStream &out, const TTreeNode &node, int depth)
+{
+    out << QString(depth * 2, QLatin1Char(' ')) << NodeLine(node) << '\n';
+    for (int row = 0; row < node.ChildCount(); ++row)
+        PrintTree(out, *node.Child(row), depth + 1);
+}
+
+} // namespace
+
+int TreeCommand(TCliContext &c)
+{
+    if (!c.args.isEmpty())
+        return kCliUsage;
+    return RunSession(c, {}, false, TOpen::DocumentsAndTree, [&c](TClientSession &session, const TCliMessages &) {
+        if (session.Tree().Root())
+            PrintTree(c.out, *session.Tree().Root(), 0);
+        c.out.flush();
+        return kCliOk;
+    });
+}
+
+int TaxPayerCommand(TCliContext &c)
+{
+    QStringList args = c.args;
+    const bool yes = TakeYes(args);
+    const QString verb = args.value(0);
+    if (verb == QLatin1String("add") && args.size() == 3 && !yes) {
+        // The dialog's "确定" stays disabled until both are filled in.
+        if (!NewUnitComplete(args[1], args[2]))
+            throw TCliUsageError(QStringLiteral("the code and the name must not be empty"));
+        return RunSession(c, {args[1], args[2], {}}, false, TOpen::DocumentsAndTree,
+                          [](TClientSession &session, const TCliMessages &) {
+                              session.Select(session.Tree().Root());
+                              session.NewUnit();
+                              return kCliOk;
+                          });
+    }
+    if (verb == QLatin1String("rename") && args.size() == 3 && !yes) {
+        if (args[2].trimmed().isEmpty())
+            throw TCliUsageError(QStringLiteral("the new name must not be empty"));
+        const QString code = args[1];
+        return RunSession(c, {{}, args[2], {}}, false, TOpen::DocumentsAndTree,
+                          [&code](TClientSession &session, const TCliMessages &) {
+                              session.Select(TaxPayerNode(session, code));
+                              session.RenameUnit();
+                              return kCliOk;
+                          });
+    }
+    if (verb == QLatin1String("delete") && args.size() == 2) {
+        RequireYes(yes, QStringLiteral("taxpayer delete"));
+        const QString code = args[1];
+        return RunSession(c, {}, true, TOpen::DocumentsAndTree, [&code](TClientSession &session, const TCliMessages &) {
+            session.Select(TaxPayerNode(session, code));
+            session.DeleteUnit();
+            return kCliOk;
+        });
+    }
+    return kCliUsage;
+}
+
+int ReportFileCommand(TCliContext &c)
+{
+    QStringList args = c.args;
+    const bool yes = TakeYes(args);
+    const QString verb = args.value(0);
+    if (verb == QLatin1String("new") && (args.size() == 3 || args.size() == 4) && !yes) {
+        const QString code = args[1];
+        const QString schema = args[2];
+        return RunSession(c, {{}, {}, args.value(3)}, false, TOpen::DocumentsAndTree,
+                          [&](TClientSession &session, const TCliMessages &) {
+                              session.Select(SchemaNode(session, code, schema));
+                              session.NewReport();
+                              // The new report is selected (and open) now.
+                              const TXmlFileRec report = session.Selected()->Report();
+                              c.out << TApplicationInfo::DataDir(report.SWSBH) + report.FileName << Qt::endl;
+                              return kCliOk;
+                          });
+    }
+    if (verb == QLatin1String("delete") && args.size() == 4) {
+        RequireYes(yes, QStringLiteral("report delete"));
+        const QString code = args[1];
+        const QString schema = args[2];
+        const QString period = args[3];
+        return RunSession(c, {}, true, TOpen::DocumentsAndTree, [&](TClientSession &session, const TCliMessages &) {
+            TTreeNode *node = ReportNode(session, code, schema, period);
+            try {
+                session.Select(node);
+            } catch (const TUserError &e) {
+                // Its data file is missing or unreadable: the window says so
+                // and still offers the delete, and so does the tool.
+                if (session.Selected() != node)
+                    throw;
+                c.err << "corvane-cli: " << e.Message() << Qt::endl;
+            }
+            session.DeleteReport();
+            return kCliOk;
+        });
+    }
+    return kCliUsage;
+}
+
+int UpgradeCommand(TCliContext &c)
+{
+    if (!c.args.isEmpty())
+        return kCliUsage;
+    return RunSession(c, {}, false, TOpen::Documents, [&c](TClientSession &session, const TCliMessages &messages) {
+        const double version = session.RunDataVersion();
+        c.out << FormatText(QStringLiteral("%3.2f"), {version}) << Qt::endl;
+        // A folder that could not be moved has been reported; the version
+        // stays and the upgrade runs again next time.
+        return messages.NoticeCount() > 0 ? kCliFailed : kCliOk;
+    });
+}

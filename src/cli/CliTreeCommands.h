@@ -1,0 +1,20 @@
+#pragma once
+
+#include "cli/CliContext.h"
+
+// The commands of the client's navigation tree on the command line. Each
+// opens the workspace as the client's start-up does (the register
+// documents, the collection type, the tree), selects the node its arguments
+// name, runs the client's own command on it through TClientSession and
+// closes the workspace again, writing what changed. Questions are answered
+// by flags (see TCliMessages), dialogs by the arguments (see TCliPrompts).
+
+// tree: the navigation tree, one node per line, two spaces per level.
+int TreeCommand(TCliContext &c);
+// taxpayer add CODE NAME | rename CODE NAME | delete CODE --yes
+int TaxPayerCommand(TCliContext &c);
+// report new CODE SCHEMA [PERIOD] | delete CODE SCHEMA PERIOD --yes
+// (args start with "new" or "delete").
+int ReportFileCommand(TCliContext &c);
+// upgrade: the data-version step; prints the version reached.
+int UpgradeCommand(TCliContext &c);

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/ClientSession.h"
+#include "app/forms/GuiPrompts.h"
+
+#include <QList>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QTableView;
+class QToolBar;
+class TDataSetModel;
+class TTreePanel;
+
+// The collection client's main window: a view of its TClientSession. It
+// builds the menus, tool bars, the tree panel, the report area and the
+// status bar, renders what the session announces and forwards every click
+// to the session through the command runner.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // The creation steps: takes the desktop's work area, then runs the
+    // session's start-up (documents, tree, version, script engine, login).
+    // False when the program is to end without showing the window.
+    bool Create();
+
+    TClientSession &Session() { return *session_; }
+    // The grid's model over the open report, or nullptr.
+    TDataSetModel *GridModel() const { return gridModel_; }
+    // The tree's context menu (mirrored into "操作(&O)").
+    QMenu *TreeMenu() const { return pmTree_; }
+    QMenu *OperateMenu() const { return miOperate_; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildCentre();
+    void BuildStatusBar();
+    void ConnectSession();
+
+    // Runs a command of the session; while it runs, selections the tree
+    // view makes on its own (after a node is removed) are not forwarded,
+    // and afterwards the view shows the session's selection.
+    void Run(const std::function<void()> &command);
+    void ApplyCollectionTexts();
+    void ApplyOffer();
+    void ApplyViewMode(bool viewMode);
+    void AttachReport(TXmlDataSet *report);
+    void DetachReport();
+    void SetTreePanelVisible(bool visible);
+    void OpenHelp();
+    void OpenSupportSite();
+    void NotYetAvailable(const QString &command);
+
+    std::unique_ptr<TGuiPrompts> prompts_;
+    std::unique_ptr<TClientSession> session_;
+    bool commandRunning_ = false;
+    bool firstShown_ = false;
+
+    // Menus.
+    QMenu *miOperate_ = nullptr;
+    QMenu *pmTree_ = nullptr;
+    QAction *miOptions_ = nullptr;
+    QAction *miFolders_ = nullptr;
+    // Tree context menu items.
+    QAction *pmiNewUnit_ = nullptr;
+    QAction *pmiEditUnit_ = nullptr;
+    QAction *pmiDeleteUnit_ = nullptr;
+    QAction *pmiSep1_ = nullptr;
+    QAction *pmiNewReport_ = nullptr;
+    QAction *pmiEditReport_ = nullptr;
+    QAction *pmiViewReport_ = nullptr;
+    QAction *pmiDeleteReport_ = nullptr;
+    QAction *pmiSep2_ = nullptr;
+    QAction *pmiDataExport_ = nullptr;
+    QAction *pmiUnDataExport_ = nullptr;
+    // Tool bar buttons.
+    QAction *btnNewUnit_ = nullptr;
+    QAction *btnDeleteUnit_ = nullptr;
+    QAction *btnNewReport_ = nullptr;
+    QAction *btnDeleteReport_ = nullptr;
+    QAction *btnDataExport_ = nullptr;
+    QAction *btnUnDataExport_ = nullptr;
+    QAction *btnPrint_ = nullptr;
+    QList<QAction *> recordActions_; // act on the open report
+
+    TTreePanel *treePanel_ = nullptr;
+    QSplitter *splitter_ = nullptr;
+    QLabel *lblTitle_ = nullptr;
+    QTableView *grdInvoices_ = nullptr;
+    TDataSetModel *gridModel_ = nullptr;
+    QPlainTextEdit *memo1_ = nullptr;
+    QLabel *statusPanels_[4] = {};
+};

@@ -1,0 +1,148 @@
+#include "DialogDriver.h"
+#include "ScriptedPrompts.h"
+#include "TempWorkspace.h"
+
+#include "app/forms/MainForm.h"
+#include "app/utils/MessageBox.h"
+#include "reportdata/DataSetModel.h"
+#include "reportdata/XmlDataSet.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+
+QStringList Texts(const QMenu *menu)
+{
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { workspace.CopyDemo(); }
+
+    // Creates the window and logs in with the initial password.
+    void Start()
+    {
+        window = std::make_unique<TfrmMain>();
+        WhenModal([](QWidget *dialog) {
+            Child<QLineEdit>(dialog, "edtPwd")->setText(QStringLiteral("570319"));
+            Child<QPushButton>(dialog, "btnOK")->click();
+        });
+        ASSERT_TRUE(window->Create());
+        window->show();
+        tree = Child<QTreeView>(window.get(), "tvwFiles");
+    }
+
+    // Makes the tree row of a node path (row numbers from the root) current.
+    void Choose(std::initializer_list<int> rows)
+    {
+        QModelIndex index = tree->model()->index(0, 0);
+        for (int row : rows)
+            index = tree->model()->index(row, 0, index);
+        ASSERT_TRUE(index.isValid());
+        tree->setCurrentIndex(index);
+    }
+
+    QString Panel(int i) { return Child<QLabel>(window.get(), qPrintable(QStringLiteral("StatusPanel%1").arg(i)))->text(); }
+
+    TempWorkspace workspace;
+    ScriptedMessages messages;
+    std::unique_ptr<TfrmMain> window;
+    QTreeView *tree = nullptr;
+};
+
+TEST_F(MainWindowTest, LogsInAndShowsAReportWithItsStatus)
+{
+    Start();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("抵扣凭证数据采集系统V2.40"));
+    EXPECT_EQ(tree->model()->rowCount(tree->model()->index(0, 0)), 3);
+    EXPECT_TRUE(tree->isExpanded(tree->model()->index(0, 0, tree->model()->index(0, 0))));
+    EXPECT_TRUE(Child<QLineEdit>(window.get(), "edtSearch")->isVisibleTo(window.get()));
+
+    Choose({0, 0, 1}); // 青岚机械制造有限公司 / 运输发票清单 / 200602
+    auto *grid = Child<QTableView>(window.get(), "grdInvoices");
+    ASSERT_NE(window->GridModel(), nullptr);
+    EXPECT_EQ(grid->model(), window->GridModel());
+    EXPECT_EQ(grid->model()->rowCount(), window->Session().OpenReportDataSet()->RecordCount());
+    EXPECT_GT(grid->model()->rowCount(), 0);
+    EXPECT_NE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(Panel(0), QStringLiteral("当前报表: 青岚机械制造有限公司\\运输发票清单\\200602"));
+    EXPECT_EQ(Panel(1), QStringLiteral("状态: 待申报"));
+    EXPECT_EQ(Child<QLabel>(window.get(), "lblTitle")->text(), QStringLiteral("运输发票清单"));
+    EXPECT_FALSE(Child<QAction>(window.get(), "btnPrint")->isEnabled());
+
+    // The declared report opens read-only and can be printed.
+    Choose({0, 0, 0});
+    EXPECT_EQ(Panel(1), QStringLiteral("状态: 已申报"));
+    EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(window->GridModel()->flags(window->GridModel()->index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(Child<QAction>(window.get(), "btnPrint")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(window.get(), "btnUnDataExport")->isEnabled());
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.last().toStdString();
+}
+
+TEST_F(MainWindowTest, TheOperateMenuMirrorsTheVisibleContextItemsEachTimeItOpens)
+{
+    Start();
+    Choose({0, 0, 1});
+    QMenu *operate = window->OperateMenu();
+    const QStringList expected{QStringLiteral("修改报表(&E)"), QStringLiteral("删除报表(&D)"), QStringLiteral("-"),
+                               QStringLiteral("数据申报(&B)")};
+    emit operate->aboutToShow();
+    EXPECT_EQ(Texts(operate), expected);
+    EXPECT_FALSE(operate->actions().first()->isEnabled()); // the report is open already
+    emit operate->aboutToShow();
+    EXPECT_EQ(Texts(operate), expected);
+
+    // Another selection offers other items.
+    Choose({0});
+    emit operate->aboutToShow();
+    EXPECT_EQ(Texts(operate), (QStringList{QStringLiteral("更改属性(&P)"), QStringLiteral("删除企业(&D)")}));
+}
+
+TEST_F(MainWindowTest, AMirroredItemRunsItsCommand)
+{
+    Start();
+    Choose({2, 0}); // 丰禾 / 运输发票清单, no reports
+    QMenu *operate = window->OperateMenu();
+    emit operate->aboutToShow();
+    ASSERT_EQ(Texts(operate), QStringList{QStringLiteral("新增报表(&N)")});
+    WhenModal([](QWidget *dialog) { Child<QPushButton>(dialog, "btnOK")->click(); });
+    operate->actions().first()->trigger();
+    TTreeNode *selected = window->Session().Selected();
+    ASSERT_EQ(selected->Kind(), TNodeKind::Report);
+    EXPECT_EQ(tree->currentIndex().data().toString(), selected->Caption());
+    EXPECT_NE(window->GridModel(), nullptr);
+}
+
+TEST_F(MainWindowTest, ClosingWhileARecordIsAddedAsksAndCanStayOpen)
+{
+    Start();
+    Choose({0, 0, 1});
+    window->Session().OpenReportDataSet()->Append();
+    messages.Answer(TMessageBox::IdNo);
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(messages.last(), QStringLiteral("数据输入框中正在添加记录，确定放弃吗？"));
+    EXPECT_EQ(window->Session().OpenReportDataSet()->State(), TDataSetState::Insert);
+    messages.Answer(TMessageBox::IdYes);
+    EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindowTest, CancelledLoginEndsTheStart)
+{
+    window = std::make_unique<TfrmMain>();
+    WhenModal([](QWidget *dialog) { Child<QPushButton>(dialog, "btnClose")->click(); });
+    EXPECT_FALSE(window->Create());
+}
+
+} // namespace

@@ -157,9 +157,26 @@ TEST(TaxPayerDialogTest, EnterMovesFromCodeToNameAndThenConfirms)
     EXPECT_TRUE(dialog.isVisible()); // complete, but Enter in the code box does not confirm
     EXPECT_EQ(QApplication::focusWidget(), name);
     EXPECT_TRUE(btnOK->isDefault());
+    QTest::keyClick(name, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), code);
+    EXPECT_FALSE(btnOK->isDefault());
+    QTest::keyClick(code, Qt::Key_Return);
     QTest::keyClick(name, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.Info().NSRMC, QStringLiteral("甲公司"));
+}
+
+TEST(TaxPayerDialogTest, EnterOnTheFocusedCancelButtonCancels)
+{
+    TfrmTaxPayer dialog{QString()};
+    dialog.SetInfo(TTaxPayerRec{QStringLiteral("110101198001010"), QStringLiteral("甲公司"), QString()});
+    ASSERT_TRUE(ShowActive(&dialog));
+    auto *btnCancel = Child<QPushButton>(&dialog, "btnCancel");
+    btnCancel->setFocus(Qt::TabFocusReason);
+    EXPECT_FALSE(Child<QPushButton>(&dialog, "btnOK")->isDefault());
+    QTest::keyClick(btnCancel, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST(TaxPayerDialogTest, ExecuteNewUnitStartsWithTheRecordAndFillsItOnOk)

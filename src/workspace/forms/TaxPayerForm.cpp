@@ -4,6 +4,7 @@
 #include "app/utils/MessageBox.h"
 #include "workspace/CollectionType.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -43,17 +44,17 @@ TfrmTaxPayer::TfrmTaxPayer(const QString &collectionType, QWidget *parent)
     btnOK_->setObjectName(QStringLiteral("btnOK"));
     auto *btnCancel = new QPushButton(QStringLiteral("取消"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    // Only the name box makes "确定" the default button (see eventFilter), so
-    // Enter in the code box never confirms a half-filled dialog.
-    btnOK_->setAutoDefault(false);
-    btnCancel->setAutoDefault(false);
+    // "确定" is the default button only while the name box (or the button
+    // itself) has the focus; the code box takes Enter for moving on. This
+    // runs after the dialog's own default-button bookkeeping of each change.
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { btnOK_->setDefault(now == edtNSRMC_ || now == btnOK_); });
     connect(btnOK_, &QPushButton::clicked, this, &TfrmTaxPayer::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     for (QLineEdit *box : {edtSWSBH_, edtNSRMC_, edtSWJGDM_})
         connect(box, &QLineEdit::textChanged, this, &TfrmTaxPayer::UpdateOk);
     edtSWSBH_->installEventFilter(this);
-    edtNSRMC_->installEventFilter(this);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(20, 20, 20, 14);
@@ -113,11 +114,6 @@ bool TfrmTaxPayer::eventFilter(QObject *watched, QEvent *event)
             edtNSRMC_->setFocus(Qt::TabFocusReason);
             return true;
         }
-    } else if (watched == edtNSRMC_) {
-        if (event->type() == QEvent::FocusIn)
-            btnOK_->setDefault(true);
-        else if (event->type() == QEvent::FocusOut)
-            btnOK_->setDefault(false);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -33,7 +33,7 @@ QPen Pen(const QColor &colour, qreal width = 1.0)
 QIcon Painted(const TDraw &normal, const TDraw &selected = {})
 {
     QIcon icon;
-    for (int size : {16, 20, 24, 32, 40, 48, 64}) {
+    for (int size : {16, 20, 24, 32, 40, 48, 64, 96, 128}) {
         const auto render = [size](const TDraw &draw) {
             QPixmap pixmap(size, size);
             pixmap.fill(Qt::transparent);

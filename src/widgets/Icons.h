@@ -6,7 +6,7 @@
 #include <QList>
 
 // The images of the client, painted in code so that they stay sharp at any
-// size and screen scale. Every icon holds images from 16 to 64 pixels.
+// size and screen scale. Every icon holds images from 16 to 128 pixels.
 
 // The commands that carry an icon on a tool bar or menu.
 enum class TCommandIcon : int {

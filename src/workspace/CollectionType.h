@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/XmlTaxPayer.h"
+
 #include <QString>
 
 // The collection type (configuration item "CJLX", letter case ignored)
@@ -29,7 +31,6 @@ QString UnitCodeError(const QString &collectionType, const QString &code);
 // What the new-unit dialog returns on "确定": the unit with the trimmed code
 // and name and an empty SWJGDM. Raises TUserError with the rule's message
 // when the code fails the rule.
-struct TTaxPayerRec;
 TTaxPayerRec AcceptNewUnit(const QString &collectionType, const QString &code, const QString &name);
 
 // Whether "确定" of the new-unit dialog is enabled: trimmed code and name

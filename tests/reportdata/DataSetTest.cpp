@@ -7,6 +7,8 @@
 #include "reportdata/ReportDocument.h"
 #include "reportdata/ScriptArguments.h"
 
+#include "CaseNames.h"
+
 #include <gtest/gtest.h>
 
 using namespace fixtures;
@@ -182,6 +184,11 @@ struct LocateCase {
     int recNo; // current afterwards
 };
 
+void PrintTo(const LocateCase &c, std::ostream *os)
+{
+    *os << c.names << " = " << c.value.toString().toStdString() << (c.found ? ", found at " : ", missing, then at ") << c.recNo;
+}
+
 class LocateTest : public WorkspaceTest, public ::testing::WithParamInterface<LocateCase> {};
 
 TEST_P(LocateTest, FindsTheFirstMatchOrLeavesTheLastRecordCurrent)
@@ -208,7 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
         LocateCase{"DAY", QVariant("2006-01-31"), {}, true, 1},
         LocateCase{"NAME;QTY", QVariant(QVariantList{"last", 2}), {}, true, 4},
         LocateCase{"NAME;QTY", QVariant(QVariantList{"ABC", 3}), {}, false, 4},
-        LocateCase{"  ", QVariant("abc"), {}, false, 1}));
+        LocateCase{"  ", QVariant("abc"), {}, false, 1}),
+    [](const auto &info) { return CaseName(info.index, std::string(info.param.names) + (info.param.found ? "_found" : "_missing")); });
 
 TEST_F(DataSetTest, LocateRefusesUnknownFieldsAndUnconvertibleValuesWithoutMoving)
 {

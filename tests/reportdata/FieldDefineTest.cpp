@@ -4,6 +4,8 @@
 #include "reportdata/XmlFieldDefine.h"
 #include "xml/XmlDocument.h"
 
+#include "CaseNames.h"
+
 #include <gtest/gtest.h>
 
 using namespace fixtures;
@@ -70,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadColumn{"text size not a number", Column("T", "TEXT", "abc"), QStringLiteral("\"abc\""), true},
         BadColumn{"boolean size empty", Column("B", "BOOLEAN", ""), QStringLiteral("\"\""), true},
         BadColumn{"boolean size not 0", Column("B", "BOOLEAN", "1"), QStringLiteral("长度1无效"), false},
-        BadColumn{"negative text size", Column("T", "TEXT", "-1"), QStringLiteral("长度-1无效"), false}));
+        BadColumn{"negative text size", Column("T", "TEXT", "-1"), QStringLiteral("长度-1无效"), false}),
+    [](const auto &info) { return CaseName(info.index, info.param.what); });
 
 TEST(FieldDefinitions, KeyFieldsAreTrimmedNames)
 {

@@ -1,6 +1,8 @@
 #include "app/utils/Errors.h"
 #include "reportdata/FieldValue.h"
 
+#include "CaseNames.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -62,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{TFieldType::Date, QVariant(QDate(1900, 1, 1)), "1900-01-01"},
         WriteCase{TFieldType::Date, QVariant(QDate(987, 6, 5)), "0987-06-05"},
         WriteCase{TFieldType::Boolean, QVariant(true), "True"},
-        WriteCase{TFieldType::Boolean, QVariant(false), "False"}));
+        WriteCase{TFieldType::Boolean, QVariant(false), "False"}),
+    [](const auto &info) { return CaseName(info.index, FieldTypeName(info.param.type).toStdString() + "_" + info.param.text); });
 
 struct ReadCase {
     TFieldType type;
@@ -128,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{TFieldType::Boolean, "TRUE", QVariant(true)},
         ReadCase{TFieldType::Boolean, " true ", QVariant(true)},
         ReadCase{TFieldType::Boolean, "1", QVariant(false)},
-        ReadCase{TFieldType::Boolean, "", QVariant(false)}));
+        ReadCase{TFieldType::Boolean, "", QVariant(false)}),
+    [](const auto &info) { return CaseName(info.index, FieldTypeName(info.param.type).toStdString() + "_" + info.param.text); });
 
 TEST(FieldValue, EveryWrittenTextReadsBackToTheSameText)
 {

@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include "CaseNames.h"
+
 #include <gtest/gtest.h>
 
 struct CodeCase {
@@ -12,6 +14,8 @@ struct CodeCase {
     bool taxpayer;
     bool authority;
 };
+
+void PrintTo(const CodeCase &c, std::ostream *os) { *os << '"' << c.text << '"'; }
 
 class CodeChecks : public ::testing::TestWithParam<CodeCase> {};
 
@@ -31,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(Codes, CodeChecks,
                                            CodeCase{"123456789", false, true},
                                            CodeCase{"12345678", false, false},
                                            CodeCase{"123456A", false, false},
-                                           CodeCase{"", false, false}));
+                                           CodeCase{"", false, false}),
+    [](const auto &info) { return CaseName(info.index, info.param.text); });
 
 TEST(Periods, ValidityTable)
 {

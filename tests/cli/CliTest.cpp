@@ -349,6 +349,9 @@ struct CodeRuleCase {
     const char *message; // empty: accepted
 };
 
+// Test listings name a case instead of dumping its bytes (so do the tables below).
+void PrintTo(const CodeRuleCase &c, std::ostream *os) { *os << c.name; }
+
 class CliCodeRule : public ::testing::TestWithParam<CodeRuleCase> {};
 
 // The rule sees the code as typed, before trimming.
@@ -396,6 +399,8 @@ struct NewReportCase {
     const char *fileName;
     const char *ds;
 };
+
+void PrintTo(const NewReportCase &c, std::ostream *os) { *os << c.name; }
 
 class CliNewReport : public ::testing::TestWithParam<NewReportCase> {
 protected:
@@ -473,6 +478,8 @@ struct RefusalCase {
     const char *message; // the whole of standard error after "corvane-cli: "
 };
 
+void PrintTo(const RefusalCase &c, std::ostream *os) { *os << c.name; }
+
 class CliRefusal : public ::testing::TestWithParam<RefusalCase> {};
 
 // A refused command leaves both registers and the data folder as they were.
@@ -525,6 +532,8 @@ struct UpgradeCase {
     const char *versionAfter;
     bool moved; // the old layout has moved into the current one
 };
+
+void PrintTo(const UpgradeCase &c, std::ostream *os) { *os << c.name; }
 
 class CliUpgrade : public ::testing::TestWithParam<UpgradeCase> {};
 

@@ -24,3 +24,6 @@ struct TShot {
 
 // The dialogs, the wait panel, the About box and the icon sheet.
 QList<TShot> DialogShots();
+// The main window with a report open (logs in with the initial password;
+// opening a report writes it back, so give the tool a copy of a workspace).
+QList<TShot> MainWindowShots();

@@ -152,7 +152,7 @@ void TClientSession::OpenReportNode(TTreeNode *node, bool editing)
     if (path == currentReport_)
         return; // already open
     SetCurrentReport(path);
-    OpenReport(TApplicationInfo::EnsureDataDir(report.SWSBH) + report.FileName, node->Caption());
+    OpenReport(TApplicationInfo::EnsureDataDir(report.SWSBH) + report.FileName, node->Caption(), !editing);
     openSWSBH_ = report.SWSBH;
     openPeriod_ = node->Caption();
     SetViewMode(!editing);
@@ -169,7 +169,7 @@ void TClientSession::ReleaseReport()
     report->Close(); // writes the file; the dataset is closed even when that fails
 }
 
-void TClientSession::OpenReport(const QString &path, const QString &period)
+void TClientSession::OpenReport(const QString &path, const QString &period, bool viewOnly)
 {
     ReleaseReport();
     if (!FileExistsAnyCase(path))
@@ -180,6 +180,7 @@ void TClientSession::OpenReport(const QString &path, const QString &period)
     try {
         report->SetFileName(path);
         report->SetAccMonth(period);
+        report->SetReadOnly(viewOnly);
         report->BeforeOpen = [](TXmlDataSet &) { TWaitPanel::Show(kOpeningReport); };
         report->AfterOpen = [](TXmlDataSet &) { TWaitPanel::Close(); };
         report->SetScriptEngine(scriptEngine_.get());

@@ -121,8 +121,10 @@ public:
     // "修改报表(&E)" / "查看报表(&V)" on the selected report node.
     void OpenSelectedForEdit();
     void OpenSelectedForView();
-    // Releases the open report and opens the data file at path into the grid.
-    void OpenReport(const QString &path, const QString &period);
+    // Releases the open report and opens the data file at path into the
+    // grid. A report opened for viewing only is read-only: it refuses edits
+    // and is not written back when it closes.
+    void OpenReport(const QString &path, const QString &period, bool viewOnly = false);
 
     // ---- Commands (on the selected node where they need one) ----
     void NewUnit();

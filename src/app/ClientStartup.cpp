@@ -181,6 +181,7 @@ void TClientSession::Closing()
 
 void TClientSession::CloseWorkspace()
 {
+    shutDown_ = true;
     RunCommand([this] { ReleaseReport(); });
     CloseRegisterDocuments();
 }

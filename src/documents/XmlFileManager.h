@@ -72,8 +72,6 @@ public:
     // As TFileRegister::ReportFiles; raises TConversionError for a DATAFILE
     // of that pair whose STATUS is unreadable.
     QList<TXmlFileRec> ReportFiles(const QString &swsbh, const QString &schemaName) const;
-    // The same for every pair at once.
-    TReportFileIndex IndexReportFiles() const;
 
 private:
     friend class TFileRegister;

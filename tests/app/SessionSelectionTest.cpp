@@ -36,9 +36,13 @@ TEST_F(SessionTest, AnAwaitingReportOpensForEditing)
 
 TEST_F(SessionTest, ADeclaredReportOpensForViewingAndCanBePrinted)
 {
+    const QString file = QStringLiteral("Data/") + kQinglan + QStringLiteral("/YSFPCGL200601.xml");
+    const QByteArray stored = workspace.Read(file);
     TClientSession &s = Start();
     s.Select(Node(kQinglan, kInvoices, QStringLiteral("200601")));
     EXPECT_TRUE(s.ViewMode());
+    EXPECT_TRUE(s.OpenReportDataSet()->ReadOnly());
+    EXPECT_FALSE(RunCommand([&] { s.OpenReportDataSet()->Edit(); }));
     EXPECT_EQ(s.StatusPanel(1), QStringLiteral("状态: 已申报"));
     EXPECT_TRUE(s.Offer().openForView.visible);
     EXPECT_TRUE(s.Offer().undeclare.enabled);
@@ -49,6 +53,8 @@ TEST_F(SessionTest, ADeclaredReportOpensForViewingAndCanBePrinted)
     EXPECT_TRUE(s.PrintEnabled());
     s.Select(Node(kQinglan, kInvoices, QStringLiteral("200602")));
     EXPECT_FALSE(s.PrintEnabled());
+    // Viewing wrote nothing back.
+    EXPECT_EQ(workspace.Read(file), stored);
 }
 
 TEST_F(SessionTest, AnotherStatusOpensReadOnlyWithAnEmptyStatusText)

@@ -36,7 +36,7 @@ TClientSession::TStartup TClientSession::Startup()
         BuildTree();
         ReadPreferences();
         RunDataVersion();
-        // The browser print setting has no counterpart here.
+        ApplyBrowserPrintSetting();
     });
     if (prepared) {
         if (!CreateScriptEngine())

@@ -1,3 +1,4 @@
 #include "WindowsVersion.h"
 
 bool IsWindowsXP() { return false; }
+void ApplyBrowserPrintSetting() {}

@@ -8,6 +8,8 @@
 #include "reportdata/XmlDataSet.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -123,6 +125,17 @@ TEST_F(MainWindowTest, AMirroredItemRunsItsCommand)
     ASSERT_EQ(selected->Kind(), TNodeKind::Report);
     EXPECT_EQ(tree->currentIndex().data().toString(), selected->Caption());
     EXPECT_NE(window->GridModel(), nullptr);
+}
+
+TEST_F(MainWindowTest, TheKeyboardOpensTheMenuOfTheCurrentNode)
+{
+    Start();
+    Choose({1, 1}); // 澄川 / 海关完税凭证
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1));
+    QApplication::sendEvent(tree->viewport(), &event);
+    EXPECT_TRUE(window->TreeMenu()->isVisible());
+    EXPECT_EQ(window->Session().Selected()->Caption(), QStringLiteral("海关完税凭证")); // not the node at (1, 1)
+    window->TreeMenu()->hide();
 }
 
 TEST_F(MainWindowTest, ClosingWhileARecordIsAddedAsksAndCanStayOpen)

@@ -3,10 +3,12 @@
 #include "widgets/Icons.h"
 #include "workspace/NavigationTree.h"
 
+#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -52,7 +54,13 @@ TTreePanel::TTreePanel(TNavigationTree &tree, QWidget *parent) : QWidget(parent)
     tvwFiles_->setHeaderHidden(true);
     tvwFiles_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tvwFiles_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tvwFiles_->setContextMenuPolicy(Qt::CustomContextMenu);
+    tvwFiles_->viewport()->installEventFilter(this);
+    // Shift+F10 opens the menu as the menu key does.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), tvwFiles_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint());
+        eventFilter(tvwFiles_->viewport(), &event);
+    });
     tvwFiles_->setUniformRowHeights(true);
     layout->addWidget(tvwFiles_, 1);
 
@@ -81,14 +89,30 @@ TTreePanel::TTreePanel(TNavigationTree &tree, QWidget *parent) : QWidget(parent)
                 if (!showing_ && current.isValid())
                     emit NodeChosen(NodeAt(current));
             });
-    connect(tvwFiles_, &QTreeView::customContextMenuRequested, this, [this](const QPoint &pos) {
+}
+
+bool TTreePanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != tvwFiles_->viewport() || event->type() != QEvent::ContextMenu)
+        return QWidget::eventFilter(watched, event);
+    auto *menuEvent = static_cast<QContextMenuEvent *>(event);
+    // The mouse chooses the node under it first; the keyboard's menu key
+    // opens the menu of the current node, beside it.
+    QPoint pos = menuEvent->pos();
+    if (menuEvent->reason() == QContextMenuEvent::Mouse) {
         const QModelIndex index = tvwFiles_->indexAt(pos);
         if (!index.isValid())
-            return;
+            return true;
         if (index != tvwFiles_->currentIndex())
             tvwFiles_->setCurrentIndex(index);
-        emit ContextMenuAsked(tvwFiles_->viewport()->mapToGlobal(pos));
-    });
+    } else {
+        const QModelIndex current = tvwFiles_->currentIndex();
+        if (!current.isValid())
+            return true;
+        pos = tvwFiles_->visualRect(current).center();
+    }
+    emit ContextMenuAsked(tvwFiles_->viewport()->mapToGlobal(pos));
+    return true;
 }
 
 TTreeNode *TTreePanel::NodeAt(const QModelIndex &index) const { return tree_.NodeOf(icons_.mapToSource(index)); }

@@ -35,10 +35,13 @@ public:
     // The node the view shows at index (of the view's model).
     TTreeNode *NodeAt(const QModelIndex &index) const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     // The user chose another node.
     void NodeChosen(TTreeNode *node);
-    // The context menu was asked for over node (already chosen).
+    // The context menu was asked for, for the current node, at globalPos.
     void ContextMenuAsked(const QPoint &globalPos);
     void SearchAsked(const QString &text);
     void CloseAsked();

@@ -42,6 +42,7 @@ int main(int argc, char **argv)
         TfrmMain window;
         if (window.Create()) {
             window.show();
+            window.activateWindow(); // the login dialog had the focus
             status = app.exec();
         }
     }

@@ -167,37 +167,36 @@ void TNavigationTree::SetReport(TTreeNode *node, const TXmlFileRec &report)
     Changed(node); // the icon follows the status
 }
 
-TTreeNode *TNavigationTree::FindTaxPayer(const QString &swsbh) const
+namespace {
+
+// The first child of node whose code (as key gives it) matches, letter case ignored.
+template <class Key>
+TTreeNode *FirstChild(const TTreeNode *node, const QString &code, Key key)
 {
-    if (!root_)
+    if (!node)
         return nullptr;
-    for (const auto &child : root_->children_) {
-        if (SameTextIgnoringAsciiCase(child->TaxPayer().SWSBH, swsbh))
-            return child.get();
+    for (int row = 0; row < node->ChildCount(); ++row) {
+        if (SameTextIgnoringAsciiCase(key(node->Child(row)), code))
+            return node->Child(row);
     }
     return nullptr;
+}
+
+} // namespace
+
+TTreeNode *TNavigationTree::FindTaxPayer(const QString &swsbh) const
+{
+    return FirstChild(root_.get(), swsbh, [](const TTreeNode *n) { return n->TaxPayer().SWSBH; });
 }
 
 TTreeNode *TNavigationTree::FindSchema(const TTreeNode *taxpayerNode, const QString &schemaName) const
 {
-    if (!taxpayerNode)
-        return nullptr;
-    for (const auto &child : taxpayerNode->children_) {
-        if (SameTextIgnoringAsciiCase(child->Schema().NAME, schemaName))
-            return child.get();
-    }
-    return nullptr;
+    return FirstChild(taxpayerNode, schemaName, [](const TTreeNode *n) { return n->Schema().NAME; });
 }
 
 TTreeNode *TNavigationTree::FindReport(const TTreeNode *schemaNode, const QString &fileName) const
 {
-    if (!schemaNode)
-        return nullptr;
-    for (const auto &child : schemaNode->children_) {
-        if (SameTextIgnoringAsciiCase(child->Report().FileName, fileName))
-            return child.get();
-    }
-    return nullptr;
+    return FirstChild(schemaNode, fileName, [](const TTreeNode *n) { return n->Report().FileName; });
 }
 
 QString TNavigationTree::ReportPath(const TTreeNode *reportNode)

@@ -3,34 +3,33 @@
 #include <QProcess>
 #include <QUrl>
 
+bool TProcessLauncher::OpenDocument(const QString &target)
+{
+    // Opening documents needs the desktop (xdg-open); logic code does not
+    // link the GUI, so the desktop's own opener is started detached. The
+    // desktop programs install a launcher that asks the desktop directly.
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+}
+
+bool TProcessLauncher::StartDetached(const QString &program, const QStringList &arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
+bool TProcessLauncher::RunAndWait(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, arguments);
+    if (!process.waitForStarted(-1))
+        return false;
+    process.waitForFinished(-1);
+    return true;
+}
+
 namespace {
 
-class RealLauncher : public TSystemProcess::Launcher {
-public:
-    bool OpenDocument(const QString &target) override
-    {
-        // Opening documents needs the desktop (xdg-open); logic code does not
-        // link the GUI, so the desktop's own opener is started detached. The
-        // desktop programs install a launcher that asks the desktop directly.
-        return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
-    }
-    bool StartDetached(const QString &program, const QStringList &arguments) override
-    {
-        return QProcess::startDetached(program, arguments);
-    }
-    bool RunAndWait(const QString &program, const QStringList &arguments) override
-    {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(program, arguments);
-        if (!process.waitForStarted(-1))
-            return false;
-        process.waitForFinished(-1);
-        return true;
-    }
-};
-
-RealLauncher g_real;
+TProcessLauncher g_real;
 TSystemProcess::Launcher *g_launcher = &g_real;
 
 } // namespace

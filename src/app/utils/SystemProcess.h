@@ -39,3 +39,13 @@ public:
     // Installs the launcher (not owned); nullptr restores the real one.
     static void SetLauncher(Launcher *launcher);
 };
+
+// The launcher used when none is installed: programs through QProcess,
+// documents through the desktop's opener command.
+class TProcessLauncher : public TSystemProcess::Launcher {
+public:
+    bool OpenDocument(const QString &target) override;
+    bool StartDetached(const QString &program, const QStringList &arguments) override;
+    // Output goes to the program's own console; waits without a time limit.
+    bool RunAndWait(const QString &program, const QStringList &arguments) override;
+};

@@ -16,6 +16,8 @@
 
 #include <QFile>
 
+#include <exception>
+
 void TClientSession::NewUnit()
 {
     if (!tree_.Root())
@@ -29,6 +31,10 @@ void TClientSession::NewUnit()
         Select(existing);
         throw TUserError(QStringLiteral("此纳税人识别号已经存在!"));
     }
+    // The registry decides too: a tree that could not be built completely
+    // does not show every unit.
+    if (taxpayers_.Find(info.SWSBH) >= 0)
+        throw TUserError(QStringLiteral("此纳税人识别号已经存在!"));
     info.SWJGDM.clear();
     taxpayers_.Add(info);
     files_.AddTaxpayer(info.SWSBH, schemas_);
@@ -88,6 +94,8 @@ void TClientSession::NewReport()
     // still open in the grid, that one is written and let go first, so the
     // two cannot overwrite each other.
     if (openReport_ && ResolveCaseInsensitive(openReport_->FileName()) == ResolveCaseInsensitive(path)) {
+        if (!SettlePendingRecord())
+            throw TSilentAbort();
         ReleaseReport();
         SetCurrentReport(QString());
     }
@@ -110,17 +118,29 @@ void TClientSession::DeleteReport()
                              TMessageBox::WarningOkCancelDefaultCancel)
         != TMessageBox::IdOk)
         return;
+    // A record being edited in another report is posted or given up first.
+    if (!IsCurrentReport(node) && !SettlePendingRecord())
+        throw TSilentAbort();
     const QString path = ResolveCaseInsensitive(TApplicationInfo::DataDir(report.SWSBH) + report.FileName);
     files_.DeleteReportFile(report);
     TTreeNode *schemaNode = node->Parent();
     selected_ = nullptr;
     tree_.Remove(node);
-    ReleaseReport();
+    // The command goes to its end even when the open report cannot be
+    // written; the failure is reported after.
+    std::exception_ptr failure;
+    try {
+        ReleaseReport();
+    } catch (...) {
+        failure = std::current_exception();
+    }
     SetCurrentReport(QString());
     // The declared files in the declaration folder stay.
     QFile::remove(path);
     TReportJournal::DeleteFor(path);
     Select(schemaNode);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TClientSession::ChangePassword()

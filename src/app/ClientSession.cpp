@@ -44,12 +44,28 @@ void TClientSession::SetStatusPanel(int index, const QString &text)
     emit StatusPanelChanged(index, text);
 }
 
-void TClientSession::SetCurrentReport(const QString &text)
+namespace {
+
+QString ReportKey(const TXmlFileRec &report)
 {
+    return (report.SWSBH + QChar(0) + report.SchemaName + QChar(0) + report.FileName).toUpper();
+}
+
+} // namespace
+
+void TClientSession::SetCurrentReport(const QString &text, const QString &key)
+{
+    currentReportKey_ = key;
     if (text == currentReport_)
         return;
     currentReport_ = text;
     SetStatusPanel(0, FormatText(QStringLiteral("当前报表: %S"), {text}));
+}
+
+bool TClientSession::IsCurrentReport(const TTreeNode *reportNode) const
+{
+    return TNavigationTree::ReportPath(reportNode) == currentReport_
+           && ReportKey(reportNode->Report()) == currentReportKey_;
 }
 
 void TClientSession::ShowStatus(const QString &text)
@@ -59,6 +75,9 @@ void TClientSession::ShowStatus(const QString &text)
 
 void TClientSession::SetViewMode(bool viewMode)
 {
+    // A report opened for viewing becomes writable when it is to be edited.
+    if (!viewMode && openReport_)
+        openReport_->SetReadOnly(false);
     viewMode_ = viewMode;
     emit ViewModeChanged(viewMode);
 }
@@ -86,8 +105,9 @@ void TClientSession::PublishOffer()
         if (selection.kind == TNodeKind::Report) {
             const TXmlFileRec report = selected_->Report();
             selection.status = report.STATUS;
-            selection.isCurrentReport = TNavigationTree::ReportPath(selected_) == currentReport_;
-            selection.interfaceFileExists = InterfaceFileExists(report);
+            selection.isCurrentReport = IsCurrentReport(selected_);
+            // Printing needs the report itself open, not only chosen.
+            selection.interfaceFileExists = selection.isCurrentReport && openReport_ && InterfaceFileExists(report);
         }
     }
     selection.collectionType = collectionType_;
@@ -111,6 +131,10 @@ void TClientSession::Select(TTreeNode *node)
 {
     if (!node)
         return;
+    // A record being edited in the grid is posted or given up first; a
+    // cancelled question keeps the report and the selection as they are.
+    if (node->Kind() == TNodeKind::Report && !IsCurrentReport(node) && !SettlePendingRecord())
+        throw TSilentAbort();
     selected_ = node;
     emit SelectionChanged(node);
     if (node->Kind() == TNodeKind::Report)
@@ -127,7 +151,12 @@ void TClientSession::SelectReport(TTreeNode *node)
     try {
         OpenReportNode(node, report.STATUS == kStatusAwaiting);
     } catch (...) {
-        // The commands still follow the node when its report cannot be opened.
+        // The commands still follow the node when its report cannot be
+        // opened; nothing refers to the report that was let go.
+        if (!openReport_) {
+            openSWSBH_.clear();
+            openPeriod_.clear();
+        }
         PublishOffer();
         throw;
     }
@@ -148,10 +177,9 @@ void TClientSession::OpenReportNode(TTreeNode *node, bool editing)
     reportTitle_ = schema.CHSNAME;
     emit ReportTitleChanged(reportTitle_);
     ShowStatus(ReportStatusText(report.STATUS));
-    const QString path = TNavigationTree::ReportPath(node);
-    if (path == currentReport_)
+    if (IsCurrentReport(node))
         return; // already open
-    SetCurrentReport(path);
+    SetCurrentReport(TNavigationTree::ReportPath(node), ReportKey(report));
     OpenReport(TApplicationInfo::EnsureDataDir(report.SWSBH) + report.FileName, node->Caption(), !editing);
     openSWSBH_ = report.SWSBH;
     openPeriod_ = node->Caption();
@@ -165,6 +193,7 @@ void TClientSession::ReleaseReport()
     if (!openReport_)
         return;
     emit ReportClosing();
+    gridLayoutSection_.clear(); // the grid shows no schema's columns now
     std::unique_ptr<TXmlDataSet> report = std::move(openReport_);
     report->Close(); // writes the file; the dataset is closed even when that fails
 }

@@ -66,8 +66,11 @@ public:
     // Whether the window may close: asks about a record being edited or
     // added. Raises when posting fails (the window then stays open).
     bool CanClose();
-    // When the window closes: asks the view to store the grid layout and
-    // writes the enterprise table to "QYXX.xml".
+    // The same questions before the open report is let go for another one:
+    // true when the record was posted or given up (or none was pending).
+    bool SettlePendingRecord();
+    // When the window closes: asks the view to store the grid layout of the
+    // schema shown and writes the enterprise table to "QYXX.xml".
     void Closing();
     // When the window is destroyed: closes the open report (writing it),
     // releases the engine and the tree, writes the two preferences and
@@ -165,7 +168,8 @@ private:
     void PublishOffer();
     void SetCaption(const QString &caption);
     void SetStatusPanel(int index, const QString &text);
-    void SetCurrentReport(const QString &text);
+    void SetCurrentReport(const QString &text, const QString &key = QString());
+    bool IsCurrentReport(const TTreeNode *reportNode) const;
     void ShowStatus(const QString &text);
     void SetViewMode(bool viewMode);
     void SetPrintEnabled(bool enabled);
@@ -197,6 +201,9 @@ private:
     QString gridLayoutSection_;
     QString currentSchemaName_;
     QString currentReport_;
+    // Which file the current report is: captions alone can repeat (two units
+    // of one name), the taxpayer, schema and file name cannot.
+    QString currentReportKey_;
     QString openSWSBH_;
     QString openPeriod_;
     QString reportTitle_;
@@ -205,6 +212,7 @@ private:
     bool printEnabled_ = false;
     TTreeNode *selected_ = nullptr;
     TCommandOffer offer_;
+    bool preferencesRead_ = false;
     bool shutDown_ = false;
 };
 

@@ -38,11 +38,12 @@ TClientSession::TStartup TClientSession::Startup()
         RunDataVersion();
         ApplyBrowserPrintSetting();
     });
-    if (prepared) {
-        if (!CreateScriptEngine())
-            return TStartup::Terminate;
+    // The engine does not depend on the documents: it is made even after a
+    // failed step, so that no report is ever edited without its rules.
+    if (!CreateScriptEngine())
+        return TStartup::Terminate;
+    if (prepared)
         RunCommand([this] { ApplyPrintDefault(); });
-    }
     // The login runs even after a failed step: a damaged document must not
     // open the workspace without the password.
     return prompts_.ExecuteLogin() ? TStartup::Ready : TStartup::Terminate;
@@ -84,6 +85,7 @@ void TClientSession::ReadPreferences()
     autoCopy_ = TextToBool(config_.GetConfigValue(QStringLiteral("AutoCopyRecord")));
     alwaysShowEditor_ = TextToBool(config_.GetConfigValue(QStringLiteral("AlwaysShowEditor")));
     TMessageBox::SetApplicationTitle(config_.GetConfigValue(QStringLiteral("Title")));
+    preferencesRead_ = true;
 }
 
 double TClientSession::RunDataVersion()
@@ -148,7 +150,9 @@ void TClientSession::Shown()
     enterpriseTableLoaded_ = true;
 }
 
-bool TClientSession::CanClose()
+bool TClientSession::CanClose() { return SettlePendingRecord(); }
+
+bool TClientSession::SettlePendingRecord()
 {
     if (!openReport_ || !openReport_->Active())
         return true;
@@ -195,7 +199,8 @@ void TClientSession::Shutdown()
     scriptEngine_.reset();
     selected_ = nullptr;
     tree_.Clear();
-    if (config_.IsOpen()) {
+    // Preferences never read (a start that failed early) are not overwritten.
+    if (config_.IsOpen() && preferencesRead_) {
         RunCommand([this] {
             config_.SetConfigValue(QStringLiteral("AlwaysShowEditor"), BoolToText(alwaysShowEditor_));
             config_.SetConfigValue(QStringLiteral("AutoCopyRecord"), BoolToText(autoCopy_));
@@ -244,7 +249,12 @@ bool UpgradeDataLayout()
             continue;
         const QString source = JoinPath(appDir, folder);
         const QString target = ResolveCaseInsensitive(JoinPath(JoinPath(appDir, QStringLiteral("Data")), folder));
-        if (!MoveFolder(source, target))
+        bool moved = false;
+        try {
+            moved = MoveFolder(source, target);
+        } catch (const TUserError &) {
+        }
+        if (!moved)
             return failed(source);
     }
     return true;

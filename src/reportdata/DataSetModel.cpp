@@ -101,6 +101,12 @@ void TDataSetModel::SetColumnReadOnly(int column, bool readOnly)
 
 bool TDataSetModel::Fail(const std::exception &error)
 {
+    // The user has been told already (a rule's own message, a cancelled
+    // confirmation): refuse without a second message.
+    if (dynamic_cast<const TSilentAbort *>(&error)) {
+        lastError_.clear();
+        return false;
+    }
     lastError_ = QString::fromUtf8(error.what());
     if (OnError)
         OnError(lastError_);

@@ -1,5 +1,6 @@
 #include "SessionFixtures.h"
 
+#include "FileSizeLimit.h"
 #include "app/utils/CommandRunner.h"
 #include "app/utils/MessageBox.h"
 #include "reportdata/XmlDataSet.h"
@@ -205,6 +206,24 @@ TEST_F(SessionTest, DeletingAReportWhoseFileIsMissingIsNoError)
     messages.Answer(TMessageBox::IdOk);
     EXPECT_TRUE(RunCommand([&] { s.DeleteReport(); }));
     EXPECT_EQ(Node(kChengchuan, QStringLiteral("HGWSPZ"))->ChildCount(), 0);
+}
+
+TEST_F(SessionTest, DeleteReportFinishesWhenTheOpenReportCannotBeWritten)
+{
+    TClientSession &s = Start();
+    s.Select(Node(kQinglan, kInvoices, QStringLiteral("200602")));
+    const QString path = workspace.file(QStringLiteral("Data/") + kQinglan + QStringLiteral("/YSFPCGL200602.xml"));
+    messages.Answer(TMessageBox::IdOk);
+    {
+        // The register still fits on the disk, the open report (1,040 bytes) no longer.
+        FileSizeLimit full(1000);
+        EXPECT_FALSE(RunCommand([&] { s.DeleteReport(); }));
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(s.OpenReportDataSet(), nullptr);
+    EXPECT_EQ(s.StatusPanel(0), QStringLiteral("当前报表: "));
+    EXPECT_EQ(s.Selected(), Node(kQinglan, kInvoices));
+    EXPECT_TRUE(s.Offer().newReport.enabled);
 }
 
 } // namespace

@@ -147,4 +147,45 @@ TEST_F(SessionTest, CloseQuestionsAboutARecordBeingAdded)
     EXPECT_EQ(report.State(), TDataSetState::Browse);
 }
 
+TEST_F(SessionTest, UnitsOfOneNameNeverShareTheOpenReport)
+{
+    TClientSession &s = Start();
+    s.Select(Node(kQinglan, kInvoices, QStringLiteral("200602")));
+    // Another unit takes the same name and gets a report of the same period.
+    s.Select(Node(kFenghe));
+    prompts.unitName = Node(kQinglan)->Caption();
+    ASSERT_TRUE(RunCommand([&] { s.RenameUnit(); }));
+    s.Select(Node(kFenghe, kInvoices));
+    prompts.period = QStringLiteral("200602");
+    ASSERT_TRUE(RunCommand([&] { s.NewReport(); })) << messages.last().toStdString();
+    ASSERT_NE(s.OpenReportDataSet(), nullptr);
+    EXPECT_EQ(s.OpenReportTaxPayer(), kFenghe);
+    EXPECT_EQ(s.OpenReportDataSet()->RecordCount(), 0);
+    EXPECT_TRUE(s.OpenReportDataSet()->FileName().contains(kFenghe));
+}
+
+TEST_F(SessionTest, ChoosingAnotherReportAsksAboutTheRecordBeingEdited)
+{
+    TClientSession &s = Start();
+    TTreeNode *first = Node(kQinglan, kInvoices, QStringLiteral("200602"));
+    s.Select(first);
+    TXmlDataSet *report = s.OpenReportDataSet();
+    report->Edit();
+    report->Fields(1).SetAsString(QStringLiteral("00099999"));
+    TTreeNode *other = Node(kQinglan, QStringLiteral("HGWSPZ"), QStringLiteral("200601"));
+
+    messages.Answer(TMessageBox::IdCancel);
+    EXPECT_FALSE(RunCommand([&] { s.Select(other); }));
+    EXPECT_TRUE(messages.shown().size() == 1) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(messages.last(), QStringLiteral("数据输入框中当前记录已经更改，确定保存吗？"));
+    EXPECT_EQ(s.OpenReportDataSet(), report);
+    EXPECT_EQ(s.Selected(), first);
+    EXPECT_EQ(report->State(), TDataSetState::Edit);
+
+    messages.Answer(TMessageBox::IdYes);
+    ASSERT_TRUE(RunCommand([&] { s.Select(other); })) << messages.last().toStdString();
+    s.Select(first);
+    EXPECT_EQ(s.OpenReportDataSet()->Fields(1).AsString(), QStringLiteral("00099999"));
+}
+
 } // namespace

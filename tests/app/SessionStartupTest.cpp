@@ -1,5 +1,6 @@
 #include "SessionFixtures.h"
 
+#include "app/utils/CommandRunner.h"
 #include "app/utils/MessageBox.h"
 #include "entry/ScriptHost.h"
 
@@ -152,10 +153,11 @@ TEST_F(SessionTest, ADamagedRegistryIsReportedAndTheLoginStillRuns)
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_TRUE(messages.last().contains(QStringLiteral("TaxPayers.xml"))) << messages.last().toStdString();
     EXPECT_EQ(messages.shown().last().flags, TMessageBox::ErrorOk);
-    // The later steps did not run; the session is still usable and closes cleanly.
+    // The later steps did not run, but the rules' engine is there; the
+    // session is still usable and closes cleanly.
     EXPECT_EQ(s.Tree().Root(), nullptr);
     EXPECT_TRUE(s.Caption().isEmpty());
-    EXPECT_EQ(s.ScriptEngine(), nullptr);
+    EXPECT_NE(s.ScriptEngine(), nullptr);
     EXPECT_EQ(prompts.logins, 1);
     s.Shown();
     EXPECT_TRUE(s.CanClose());
@@ -173,6 +175,19 @@ TEST_F(SessionTest, AnUnreadableStatusNamesTheRegisterAndLeavesTheRoot)
     EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("FileManager.xml"))) << messages.last().toStdString();
     ASSERT_NE(s.Tree().Root(), nullptr);
     EXPECT_EQ(s.Tree().Root()->ChildCount(), 0);
+
+    // Units the tree could not show still count as existing.
+    prompts.newUnit = TTaxPayerInfo{kQinglan, QStringLiteral("重复"), QString()};
+    EXPECT_FALSE(RunCommand([&] { s.NewUnit(); }));
+    EXPECT_EQ(messages.last(), QStringLiteral("此纳税人识别号已经存在!"));
+    EXPECT_EQ(s.TaxPayers().Enumerate().size(), 3);
+
+    // Preferences that were never read are not overwritten at shutdown.
+    s.Shutdown();
+    TConfigDocument config;
+    config.Open(workspace.file(QStringLiteral("Config.xml")));
+    EXPECT_EQ(config.GetConfigValue(QStringLiteral("AlwaysShowEditor")), QStringLiteral("False"));
+    EXPECT_EQ(config.GetConfigValue(QStringLiteral("AutoCopyRecord")), QStringLiteral("True"));
 }
 
 TEST_F(SessionTest, AFailedLoginEndsTheStart)

@@ -1,5 +1,7 @@
 #include "ReportFixtures.h"
 
+#include "app/utils/Errors.h"
+
 #include "reportdata/DataSetModel.h"
 
 #include <QAbstractItemModelTester>
@@ -158,6 +160,14 @@ TEST_F(DataSetModelTest, RefusedValuesReportAnErrorInsteadOfThrowing)
     model->SetColumnReadOnly(6, true);
     EXPECT_FALSE(model->flags(model->index(0, 6)) & Qt::ItemIsEditable);
     EXPECT_FALSE(model->setData(model->index(0, 6), 1.0));
+
+    // A refusal whose message was shown already adds no second message.
+    reported.clear();
+    ds->BeforePost = [](TXmlDataSet &) { throw TSilentAbort(); };
+    ASSERT_TRUE(model->setData(model->index(0, 0), "Z"));
+    EXPECT_FALSE(model->submit());
+    EXPECT_TRUE(reported.isEmpty());
+    EXPECT_EQ(ds->State(), TDataSetState::Edit);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/utils/Paths.h"
 #include "app/utils/Utils.h"
 #include "app/utils/WaitPanel.h"
+#include "app/utils/WorkspaceLock.h"
 #include "entry/ScriptHost.h"
 #include "reportdata/XmlDataSet.h"
 

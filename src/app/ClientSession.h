@@ -17,6 +17,7 @@
 #include <memory>
 
 class TScriptHost;
+class TWorkspaceLock;
 class TXmlDataSet;
 
 // The collection client's main-window state and every command it runs,
@@ -38,7 +39,9 @@ public:
 
     // ---- Start-up, in the window's creation order ----
     enum class TStartup { Ready, Terminate };
-    // The creation steps after the window's own sizing: documents,
+    // The creation steps after the window's own sizing: the workspace lock
+    // (a workspace another program holds is refused, after saying who holds
+    // it), documents,
     // collection type, tree, preferences and title, data version, script
     // engine (with the "RegOcx.sh" fallback), print default, login. An
     // error in a step is shown and the later steps are skipped, except the
@@ -47,6 +50,9 @@ public:
     TStartup Startup();
 
     // The single steps, also used by the command-line tool.
+    // Takes the workspace until Shutdown or CloseWorkspace; raises
+    // TUserError naming who holds it.
+    void LockWorkspace();
     void LoadRegisterDocuments();
     void ApplyCollectionType();
     void BuildTree();
@@ -182,6 +188,7 @@ private:
     void CloseRegisterDocuments();
 
     TClientPrompts &prompts_;
+    std::unique_ptr<TWorkspaceLock> lock_;
     TTaxPayerRegistry taxpayers_;
     TSchemaRegister schemas_;
     TFileRegister files_;

@@ -13,6 +13,7 @@
 #include "app/utils/SystemProcess.h"
 #include "app/utils/Utils.h"
 #include "app/utils/WindowsVersion.h"
+#include "app/utils/WorkspaceLock.h"
 #include "entry/ScriptHost.h"
 #include "reportdata/XmlDataSet.h"
 
@@ -26,6 +27,8 @@ QString VersionText(double version) { return FormatText(QStringLiteral("%3.2f"),
 
 TClientSession::TStartup TClientSession::Startup()
 {
+    if (!RunCommand([this] { LockWorkspace(); }))
+        return TStartup::Terminate;
     autoCopy_ = true;
     gridLayoutSection_.clear();
     currentSchemaName_.clear();
@@ -47,6 +50,12 @@ TClientSession::TStartup TClientSession::Startup()
     // The login runs even after a failed step: a damaged document must not
     // open the workspace without the password.
     return prompts_.ExecuteLogin() ? TStartup::Ready : TStartup::Terminate;
+}
+
+void TClientSession::LockWorkspace()
+{
+    if (!lock_)
+        lock_ = std::make_unique<TWorkspaceLock>();
 }
 
 void TClientSession::LoadRegisterDocuments()
@@ -188,6 +197,7 @@ void TClientSession::CloseWorkspace()
     shutDown_ = true;
     RunCommand([this] { ReleaseReport(); });
     CloseRegisterDocuments();
+    lock_.reset();
 }
 
 void TClientSession::Shutdown()
@@ -209,6 +219,7 @@ void TClientSession::Shutdown()
     CloseRegisterDocuments();
     enterpriseTable_.clear();
     enterpriseTableLoaded_ = false;
+    lock_.reset(); // the last thing: every document is written
 }
 
 void TClientSession::CloseRegisterDocuments()

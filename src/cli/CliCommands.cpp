@@ -2,6 +2,7 @@
 
 #include "app/utils/ApplicationInfo.h"
 #include "app/utils/Errors.h"
+#include "app/utils/WorkspaceLock.h"
 #include "cli/CliContext.h"
 #include "cli/CliTreeCommands.h"
 #include "documents/XmlConfig.h"
@@ -50,6 +51,7 @@ int ConfigCommand(TCliContext &c)
         return kCliOk;
     }
     if (c.args.size() == 3 && c.args[0] == QLatin1String("set")) {
+        const TWorkspaceLock lock;
         TConfigDocument config;
         OpenConfig(config).SetConfigValue(c.args[1], c.args[2]);
         return kCliOk;

@@ -11,7 +11,10 @@
 
 namespace {
 
-enum class TOpen { Documents, DocumentsAndTree };
+// What a command opens. Commands that write take the workspace lock first,
+// so that they never overwrite what a running client keeps in memory; the
+// one that only reads takes no lock and writes nothing back.
+enum class TOpen { Documents, DocumentsAndTree, TreeToRead };
 
 using TSessionBody = std::function<int(TClientSession &, const TCliMessages &)>;
 
@@ -27,8 +30,17 @@ int RunSession(TCliContext &c, const TCliAnswers &answers, bool confirmed, TOpen
     {
         TClientSession session(prompts);
         try {
+            if (open != TOpen::TreeToRead)
+                session.LockWorkspace();
             session.LoadRegisterDocuments();
-            if (open == TOpen::DocumentsAndTree) {
+            if (open == TOpen::TreeToRead) {
+                for (TRegisterDocument *document : {static_cast<TRegisterDocument *>(&session.TaxPayers()),
+                                                    static_cast<TRegisterDocument *>(&session.Schemas()),
+                                                    static_cast<TRegisterDocument *>(&session.Files()),
+                                                    static_cast<TRegisterDocument *>(&session.Config())})
+                    document->SetSaveOnClose(false);
+            }
+            if (open != TOpen::Documents) {
                 session.ApplyCollectionType();
                 session.BuildTree();
             }
@@ -114,7 +126,7 @@ int TreeCommand(TCliContext &c)
 {
     if (!c.args.isEmpty())
         return kCliUsage;
-    return RunSession(c, {}, false, TOpen::DocumentsAndTree, [&c](TClientSession &session, const TCliMessages &) {
+    return RunSession(c, {}, false, TOpen::TreeToRead, [&c](TClientSession &session, const TCliMessages &) {
         if (session.Tree().Root())
             PrintTree(c.out, *session.Tree().Root(), 0);
         c.out.flush();

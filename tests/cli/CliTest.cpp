@@ -2,6 +2,7 @@
 #include "app/utils/Clock.h"
 #include "app/utils/FileOps.h"
 #include "app/utils/TextFile.h"
+#include "app/utils/WorkspaceLock.h"
 #include "cli/CliCommands.h"
 #include "documents/XmlFileManager.h"
 #include "documents/XmlTaxPayer.h"
@@ -322,6 +323,30 @@ TEST(CliTaxPayer, AddRenameAndDeleteKeepBothRegistersInStep)
 
 // With a single-unit collection type the first unit is the last one, until
 // it is deleted.
+TEST(CliTaxPayer, WriteCommandsAreRefusedWhileAClientHoldsTheWorkspace)
+{
+    TempWorkspace ws;
+    CopyDemoWith(ws);
+    const QByteArray registry = ws.Read(QStringLiteral("TaxPayers.xml"));
+    const QByteArray config = ws.Read(QStringLiteral("Config.xml"));
+    {
+        const TWorkspaceLock client; // as a running client holds it
+        for (const QStringList &command :
+             {QStringList{QStringLiteral("taxpayer"), QStringLiteral("add"), kNewCode, Arg("南岭电子有限公司")},
+              QStringList{QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("Title"), QStringLiteral("x")}}) {
+            const CliRun run = Cli(command);
+            EXPECT_EQ(run.status, 1) << command.join(' ').toStdString();
+            EXPECT_TRUE(run.err.contains(QStringLiteral("工作目录"))) << run.err.toStdString();
+        }
+        // Reading goes on, and writes nothing back.
+        EXPECT_EQ(Cli({QStringLiteral("tree")}).status, 0);
+        EXPECT_EQ(Cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("Title")}).status, 0);
+    }
+    EXPECT_EQ(ws.Read(QStringLiteral("TaxPayers.xml")), registry);
+    EXPECT_EQ(ws.Read(QStringLiteral("Config.xml")), config);
+    EXPECT_EQ(Cli({QStringLiteral("taxpayer"), QStringLiteral("add"), kNewCode, Arg("南岭电子有限公司")}).status, 0);
+}
+
 TEST(CliTaxPayer, ASingleUnitCollectionTypeRefusesASecondUnit)
 {
     TempWorkspace ws;

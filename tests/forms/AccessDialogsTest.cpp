@@ -80,8 +80,9 @@ TEST_P(LoginSequenceTest, AttemptsEndTheDialogAsTheRulesSay)
         EXPECT_EQ(shown.caption, QStringLiteral("警告"));
         EXPECT_EQ(shown.flags, TMessageBox::WarningOk);
     }
-    if (!c.closed) // a rejected password is cleared for the next try
+    if (!c.closed) { // a rejected password is cleared for the next try
         EXPECT_TRUE(Child<QLineEdit>(&login, "edtPwd")->text().isEmpty());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,6 +1,6 @@
 // Any bytes: parsing either fails with TXmlParseError or gives a document
-// that is refused at saving (a name GBK cannot hold) or saves, parses again
-// and saves to the same bytes.
+// that is refused at saving (a name or unescaped content GBK cannot hold)
+// or saves, parses again and saves to the same bytes.
 
 #include "app/utils/Errors.h"
 #include "xml/XmlDocument.h"
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         saved = doc->ToBytes();
     } catch (const TUserError &) {
-        return 0; // a name GBK cannot hold: refused rather than written unreadable
+        return 0; // GBK cannot carry it: refused rather than written altered
     }
     std::unique_ptr<TXMLDocument> again;
     try {

@@ -67,6 +67,30 @@ private:
     QSet<const xmlChar *> checked_;
 };
 
+// Content that is written as it stands, without escaping: the encoder would
+// turn a character GBK cannot hold into a character reference, which inside
+// these nodes is not markup and reads back as its own letters.
+const xmlChar *FirstVerbatimOutsideGbk(xmlNodePtr node)
+{
+    for (; node; node = node->next) {
+        switch (node->type) {
+        case XML_CDATA_SECTION_NODE:
+        case XML_COMMENT_NODE:
+        case XML_PI_NODE:
+            if (node->content && !FitsGbk(node->content))
+                return node->content;
+            break;
+        case XML_ELEMENT_NODE:
+            if (const xmlChar *bad = FirstVerbatimOutsideGbk(node->children))
+                return bad;
+            break;
+        default:
+            break;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 QString XmlParseErrorText(xmlParserCtxtPtr ctxt, const QString &name)
@@ -80,5 +104,11 @@ QString XmlParseErrorText(xmlParserCtxtPtr ctxt, const QString &name)
 QString FirstNameOutsideGbk(xmlDocPtr doc)
 {
     const xmlChar *bad = NameWalker().Find(doc->children);
+    return bad ? QString::fromUtf8(reinterpret_cast<const char *>(bad)) : QString();
+}
+
+QString FirstVerbatimTextOutsideGbk(xmlDocPtr doc)
+{
+    const xmlChar *bad = FirstVerbatimOutsideGbk(doc->children);
     return bad ? QString::fromUtf8(reinterpret_cast<const char *>(bad)) : QString();
 }

@@ -16,3 +16,9 @@ QString XmlParseErrorText(xmlParserCtxtPtr ctxt, const QString &name);
 // as character references, but names cannot be: a document with such a
 // name would be saved as a file that cannot be read back.
 QString FirstNameOutsideGbk(xmlDocPtr doc);
+
+// The content of the first CDATA section, comment or processing instruction
+// in doc that GBK cannot hold, or a null QString. Such content is written
+// unescaped, so a character outside GBK would be saved as the letters of a
+// character reference and read back as those letters.
+QString FirstVerbatimTextOutsideGbk(xmlDocPtr doc);

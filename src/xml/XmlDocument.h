@@ -14,8 +14,9 @@ using xmlDocPtr = struct _xmlDoc *;
 // Loading never resolves a DTD, never validates and never touches the
 // network. Saving always writes GBK with an XML declaration saying so;
 // characters that GBK cannot hold are written as character references, so
-// nothing is lost. Saving is atomic: the file is either the old one or the
-// complete new one.
+// nothing is lost. What is saved reads back as it was: whitespace-only text
+// that loading would take for layout is written as character references.
+// Saving is atomic: the file is either the old one or the complete new one.
 class TXMLDocument {
 public:
     // An empty document without a root element.
@@ -49,7 +50,9 @@ public:
     // Writes the document to FileName atomically. Raises TFileError.
     void Save() const;
     void SaveTo(const QString &path) const;
-    // The bytes Save writes.
+    // The bytes Save writes. Raises TUserError, writing nothing, for what
+    // GBK cannot carry: a name, or CDATA, comment or processing-instruction
+    // content, with a character outside GBK.
     QByteArray ToBytes() const;
 
     // Set when the document changed since it was loaded or saved. Bindings

@@ -198,7 +198,7 @@ void TReportDocument::LoadSkeleton(const QString &payerCode, const QString &vers
     Adopt(doc, TFileIdentity());
 }
 
-void TReportDocument::Save(const QString &path)
+void TReportDocument::Save(const QString &path, const std::function<void(const TFileIdentity &written)> &beforeReplace)
 {
     const QString resolved = ResolveCaseInsensitive(path);
     {
@@ -207,6 +207,8 @@ void TReportDocument::Save(const QString &path)
         sink.file = &file;
         sink.identity.exists = true;
         if (WriteReportXml(doc_, [&sink](const QByteArray &block) { sink.Put(block); })) {
+            if (beforeReplace)
+                beforeReplace(sink.identity);
             file.Commit();
             identity_ = sink.identity;
             return;
@@ -229,6 +231,8 @@ void TReportDocument::Save(const QString &path)
         std::rethrow_exception(sink.failure);
     if (written < 0 || closed < 0)
         throw TFileError(resolved, QStringLiteral("文档无法写出"));
+    if (beforeReplace)
+        beforeReplace(sink.identity);
     file.Commit();
     identity_ = sink.identity;
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 using xmlDocPtr = struct _xmlDoc *;
 
 // Which bytes a report document was loaded from or last saved as: the
@@ -39,8 +41,11 @@ public:
     // NewReportFileLines with the given values; the identity says "no file".
     void LoadSkeleton(const QString &payerCode, const QString &version, const QString &dsFile);
     // Writes the document to path (see above) and takes the written bytes'
-    // identity. Raises TFileError; the identity is then unchanged.
-    void Save(const QString &path);
+    // identity. beforeReplace, when given, is called with the identity of
+    // the new file after all of it was written and before it replaces the
+    // old one; an error it raises stops the save. Raises TFileError
+    // (TAtomicFileError for a failed write); the identity is then unchanged.
+    void Save(const QString &path, const std::function<void(const TFileIdentity &written)> &beforeReplace = {});
 
     bool IsLoaded() const { return doc_ != nullptr; }
     TFileIdentity Identity() const { return identity_; }

@@ -1,6 +1,8 @@
 #include "reportdata/ReportJournal.h"
 
+#include "app/utils/AtomicFile.h"
 #include "app/utils/Errors.h"
+#include "app/utils/Utils.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,7 +19,11 @@
 
 namespace {
 
-constexpr char kMagic[] = "CORVANE-JOURNAL 1";
+constexpr char kMagic1[] = "CORVANE-JOURNAL 1";
+constexpr char kMagic2[] = "CORVANE-JOURNAL 2";
+
+const QString kWriteFailed = QStringLiteral("日志文件写入失败, 请关闭报表后重新打开");
+const QString kWriteFailedDiskFull = QStringLiteral("磁盘空间已满, 日志文件写入失败, 请关闭报表后重新打开");
 
 QString SystemMessage(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
@@ -27,11 +33,6 @@ quint32 Crc(const QByteArray &bytes)
 }
 
 QByteArray Hex8(quint32 value) { return QByteArray::number(value, 16).rightJustified(8, '0').toUpper(); }
-
-QByteArray HeaderLine(const TFileIdentity &identity)
-{
-    return QByteArray(kMagic) + ' ' + QByteArray::number(identity.size) + ' ' + Hex8(identity.crc) + '\n';
-}
 
 void AppendEscaped(QByteArray &out, const QByteArray &utf8)
 {
@@ -54,6 +55,15 @@ void AppendEscaped(QByteArray &out, const QByteArray &utf8)
         }
     }
 }
+
+QByteArray HeaderLine(const TFileIdentity &identity, const QString &fileName)
+{
+    QByteArray line = QByteArray(kMagic2) + ' ' + QByteArray::number(identity.size) + ' ' + Hex8(identity.crc) + ' ';
+    AppendEscaped(line, fileName.toUtf8());
+    return line + '\n';
+}
+
+QByteArray EntryLine(const QByteArray &payload) { return Hex8(Crc(payload)) + ' ' + payload + '\n'; }
 
 bool Unescape(QByteArrayView field, QByteArray *out)
 {
@@ -175,18 +185,58 @@ bool ParsePayload(QByteArrayView payload, TJournalEntry *entry)
     return true;
 }
 
-bool ParseHeader(QByteArrayView line, TFileIdentity *identity)
+// The first line: the identity it names and, from the second format on,
+// the file name (null for the first format).
+bool ParseHeader(QByteArrayView line, TFileIdentity *identity, QString *fileName)
 {
     const QByteArray text = line.toByteArray();
-    const QList<QByteArray> parts = text.split(' ');
-    if (parts.size() != 4 || parts[0] + ' ' + parts[1] != kMagic)
+    QList<QByteArray> parts = text.split(' ');
+    QByteArray name;
+    bool named = false;
+    if (parts.size() >= 5 && parts[0] + ' ' + parts[1] == kMagic2) {
+        // The name is the rest of the line, spaces and all.
+        const qsizetype nameStart = parts[0].size() + parts[1].size() + parts[2].size() + parts[3].size() + 4;
+        if (!Unescape(QByteArrayView(text).sliced(nameStart), &name))
+            return false;
+        parts = parts.mid(0, 4);
+        named = true;
+    } else if (parts.size() != 4 || parts[0] + ' ' + parts[1] != kMagic1) {
         return false;
+    }
     bool sizeOk = false;
     bool crcOk = false;
     identity->exists = true;
     identity->size = parts[2].toLongLong(&sizeOk);
     identity->crc = parts[3].toUInt(&crcOk, 16);
+    *fileName = named ? QString::fromUtf8(name) : QString();
     return sizeOk && crcOk && parts[3].size() == 8;
+}
+
+// A fold mark's payload: "F <size> <crc> <count>".
+bool ParseFold(QByteArrayView payload, TFileIdentity *identity, int *count)
+{
+    const QList<QByteArray> parts = payload.toByteArray().split('\t');
+    if (parts.size() != 4 || parts[0] != "F" || parts[2].size() != 8)
+        return false;
+    bool sizeOk = false;
+    bool crcOk = false;
+    bool countOk = false;
+    identity->exists = true;
+    identity->size = parts[1].toLongLong(&sizeOk);
+    identity->crc = parts[2].toUInt(&crcOk, 16);
+    *count = parts[3].toInt(&countOk);
+    return sizeOk && crcOk && countOk && *count >= 0;
+}
+
+// The payload of an intact entry line, or false.
+bool CheckedPayload(QByteArrayView line, QByteArray *payload)
+{
+    if (line.size() < 10 || line[8] != ' ')
+        return false;
+    bool ok = false;
+    const quint32 crc = line.first(8).toByteArray().toUInt(&ok, 16);
+    *payload = line.sliced(9).toByteArray();
+    return ok && crc == Crc(*payload);
 }
 
 void SyncFolderOf(const QString &path)
@@ -231,18 +281,17 @@ void SetRecordCount(TReportDocument &document, const std::vector<xmlNodePtr> &re
 
 QString TReportJournal::PathFor(const QString &reportPath) { return reportPath + QStringLiteral(".journal"); }
 
-TReportJournal::TRecovery TReportJournal::Recover(const QString &reportPath, const TFileIdentity &identity)
+TReportJournal::TScan TReportJournal::Scan(const QString &reportPath, const TFileIdentity &identity)
 {
-    TRecovery recovery;
+    TScan scan;
     const QString path = PathFor(reportPath);
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
-            return recovery;
+            return scan;
         throw TFileError(path, SystemMessage(errno));
     }
-    recovery.found = true;
-    recovery.inUse = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    scan.inUse = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
     QByteArray bytes;
     try {
         bytes = ReadAll(fd, path);
@@ -250,37 +299,72 @@ TReportJournal::TRecovery TReportJournal::Recover(const QString &reportPath, con
         ::close(fd);
         throw;
     }
+    ::close(fd);
 
     const qsizetype headerEnd = bytes.indexOf('\n');
-    TFileIdentity base;
-    recovery.matches = headerEnd >= 0 && ParseHeader(QByteArrayView(bytes).first(headerEnd), &base) && base == identity;
-    ::close(fd);
-    if (!recovery.matches) {
-        if (!recovery.inUse)
-            recovery.setAsidePath = SetAsideFor(reportPath);
-        return recovery;
+    if (headerEnd < 0) {
+        scan.kind = TScan::Kind::Empty;
+        return scan;
     }
+    scan.headerEnd = headerEnd + 1;
+    scan.completeLength = scan.headerEnd;
+    TFileIdentity base;
+    QString fileName;
+    const bool header = ParseHeader(QByteArrayView(bytes).first(headerEnd), &base, &fileName);
 
-    qsizetype start = headerEnd + 1;
+    bool intact = header; // still in the intact run from the start
+    bool folded = false;
+    TFileIdentity foldedAs;
+    qsizetype start = scan.headerEnd;
     for (;;) {
         const qsizetype end = bytes.indexOf('\n', start);
         if (end < 0)
-            break; // nothing more, or a torn last entry
+            break; // nothing more, or a torn last line
         const QByteArrayView line = QByteArrayView(bytes).sliced(start, end - start);
         start = end + 1;
-        if (line.size() < 10 || line[8] != ' ')
-            break;
-        bool ok = false;
-        const quint32 crc = line.first(8).toByteArray().toUInt(&ok, 16);
-        const QByteArray payload = line.sliced(9).toByteArray();
-        if (!ok || crc != Crc(payload))
-            break;
+        scan.completeLength = start;
+        QByteArray payload;
+        if (!CheckedPayload(line, &payload)) {
+            ++scan.changes;
+            intact = false;
+            continue;
+        }
+        TFileIdentity mark;
+        int count = 0;
+        if (ParseFold(payload, &mark, &count)) {
+            folded = true;
+            foldedAs = mark;
+            scan.folded = count;
+            continue;
+        }
+        ++scan.changes;
         TJournalEntry entry;
-        if (!ParsePayload(payload, &entry))
-            break;
-        recovery.entries.push_back(std::move(entry));
+        if (!ParsePayload(payload, &entry)) {
+            intact = false;
+            continue;
+        }
+        if (intact) {
+            scan.entries.push_back(std::move(entry));
+            scan.entryEnds.push_back(start);
+        }
     }
-    return recovery;
+
+    const QString reportName = QFileInfo(reportPath).fileName();
+    if (!header || (!fileName.isNull() && !SameTextIgnoringAsciiCase(fileName, reportName)))
+        scan.kind = TScan::Kind::Foreign;
+    else if (base == identity)
+        scan.kind = TScan::Kind::Current;
+    else if (folded && foldedAs == identity && scan.folded <= scan.changes)
+        scan.kind = TScan::Kind::Folded;
+    else
+        scan.kind = TScan::Kind::Foreign;
+    if (scan.kind != TScan::Kind::Current) {
+        scan.entries.clear();
+        scan.entryEnds.clear();
+    }
+    if (scan.kind != TScan::Kind::Folded)
+        scan.folded = 0;
+    return scan;
 }
 
 void TReportJournal::DeleteFor(const QString &reportPath)
@@ -355,22 +439,45 @@ bool TReportJournal::Apply(const TJournalEntry &entry, TReportDocument &document
     return false;
 }
 
-TReportJournal::TReportJournal(const QString &reportPath, const TFileIdentity &base)
+TReportJournal::TReportJournal(const QString &reportPath, const TFileIdentity &base,
+                               const std::vector<TJournalEntry> &replayed)
     : path_(PathFor(reportPath))
 {
     fd_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
-    if (fd_ < 0)
-        throw TFileError(path_, SystemMessage(errno));
-    const QByteArray header = HeaderLine(base);
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 || ::write(fd_, header.constData(), size_t(header.size())) != header.size()
-        || ::fdatasync(fd_) != 0) {
+    if (fd_ < 0) {
         const int error = errno;
+        throw TFileError(path_, TAtomicFileError::IsDiskFullError(error) ? kWriteFailedDiskFull : SystemMessage(error));
+    }
+    // The first line and the changes already made, in one write: a crash
+    // leaves an empty journal, a torn one, or the whole of it.
+    QByteArray head = HeaderLine(base, QFileInfo(reportPath).fileName());
+    for (const TJournalEntry &entry : replayed)
+        head += EntryLine(Payload(entry));
+    int error = ::flock(fd_, LOCK_EX | LOCK_NB) != 0 ? errno : 0;
+    if (error == 0)
+        error = WriteLine(head);
+    if (error != 0) {
         ::close(fd_);
         fd_ = -1;
         ::unlink(QFile::encodeName(path_).constData());
-        throw TFileError(path_, SystemMessage(error));
+        throw TFileError(path_, TAtomicFileError::IsDiskFullError(error) ? kWriteFailedDiskFull : SystemMessage(error));
     }
+    count_ = int(replayed.size());
     SyncFolderOf(path_);
+}
+
+std::unique_ptr<TReportJournal> TReportJournal::Reopen(const QString &reportPath, qint64 length, int count)
+{
+    std::unique_ptr<TReportJournal> journal(new TReportJournal);
+    journal->path_ = PathFor(reportPath);
+    journal->fd_ = ::open(QFile::encodeName(journal->path_).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (journal->fd_ < 0 || ::flock(journal->fd_, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(journal->fd_, length) != 0
+        || ::fdatasync(journal->fd_) != 0) {
+        throw TFileError(journal->path_, SystemMessage(errno));
+    }
+    journal->length_ = length;
+    journal->count_ = count;
+    return journal;
 }
 
 TReportJournal::~TReportJournal()
@@ -379,29 +486,58 @@ TReportJournal::~TReportJournal()
         ::close(fd_);
 }
 
-void TReportJournal::Append(const TJournalEntry &entry)
+int TReportJournal::WriteLine(const QByteArray &line)
 {
-    if (failed_ || fd_ < 0)
-        throw TFileError(path_, QStringLiteral("日志文件写入失败, 请关闭报表后重新打开"));
-    const QByteArray payload = Payload(entry);
-    const QByteArray line = Hex8(Crc(payload)) + ' ' + payload + '\n';
     const char *data = line.constData();
     qsizetype left = line.size();
+    int error = 0;
     while (left > 0) {
         const ssize_t written = ::write(fd_, data, size_t(left));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            failed_ = true;
-            throw TFileError(path_, SystemMessage(written < 0 ? errno : EIO));
+            error = written < 0 ? errno : EIO;
+            break;
         }
         data += written;
         left -= written;
     }
-    if (::fdatasync(fd_) != 0) {
-        failed_ = true;
-        throw TFileError(path_, SystemMessage(errno));
+    if (error == 0 && ::fdatasync(fd_) != 0)
+        error = errno;
+    if (error != 0) {
+        // A part written stays out of the journal, so that later lines do
+        // not follow a damaged one.
+        ::ftruncate(fd_, length_);
+        return error;
     }
+    length_ += line.size();
+    return 0;
+}
+
+void TReportJournal::Append(const TJournalEntry &entry)
+{
+    if (failed_ || fd_ < 0)
+        throw TFileError(path_, failedFull_ ? kWriteFailedDiskFull : kWriteFailed);
+    const int error = WriteLine(EntryLine(Payload(entry)));
+    if (error != 0) {
+        failed_ = true;
+        failedFull_ = TAtomicFileError::IsDiskFullError(error);
+        throw TFileError(path_, failedFull_ ? kWriteFailedDiskFull : kWriteFailed);
+    }
+    ++count_;
+}
+
+void TReportJournal::MarkFolded(const TFileIdentity &written, int count)
+{
+    if (fd_ < 0)
+        throw TAtomicFileError(path_, EBADF);
+    if (failed_)
+        ::ftruncate(fd_, length_);
+    const QByteArray payload = QByteArray("F\t") + QByteArray::number(written.size) + '\t' + Hex8(written.crc) + '\t'
+                               + QByteArray::number(count);
+    const int error = WriteLine(EntryLine(payload));
+    if (error != 0)
+        throw TAtomicFileError(path_, error);
 }
 
 void TReportJournal::Remove()

@@ -1,17 +1,24 @@
 #include "reportdata/XmlDataSet.h"
 
 #include "app/utils/ApplicationInfo.h"
+#include "app/utils/AtomicFile.h"
 #include "app/utils/Errors.h"
+#include "app/utils/MessageBox.h"
 #include "app/utils/Paths.h"
 #include "app/utils/Utils.h"
 #include "entry/ScriptRunner.h"
 #include "reportdata/DataSetMessages.h"
 #include "reportdata/ReportJournal.h"
+#include "reportdata/ReportLock.h"
 #include "reportdata/ScriptArguments.h"
+
+#include <QFile>
 
 #include <libxml/tree.h>
 
+#include <cstring>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -108,7 +115,9 @@ void TXmlDataSet::SetFileName(const QString &path)
         // Never leave another file's document bound to the old name.
         fileName_.clear();
         journal_.reset();
-        journalBusy_ = false;
+        lock_.reset();
+        unsaved_.clear();
+        openElsewhere_ = fileReadOnly_ = notLockable_ = false;
         document_.LoadSkeleton(QString(), QStringLiteral("1.00"), QString());
         throw;
     }
@@ -118,35 +127,192 @@ void TXmlDataSet::SetFileName(const QString &path)
 void TXmlDataSet::LoadDocument(const QString &path)
 {
     const QString resolved = ResolveCaseInsensitive(path);
+    journal_.reset();
+    lock_.reset();
+    unsaved_.clear();
+    openElsewhere_ = fileReadOnly_ = notLockable_ = false;
+    documentDirty_ = false;
+    // The lock comes first, so that the bytes read are the holder's.
+    lock_ = std::make_unique<TReportLock>(resolved);
     if (FileExistsAnyCase(resolved))
         document_.Load(resolved);
     else
         document_.LoadSkeleton(QString(), QStringLiteral("1.00"), QString());
-    journal_.reset();
-    journalBusy_ = false;
-    documentDirty_ = false;
+    struct stat info {};
+    fileReadOnly_ = ::stat(QFile::encodeName(resolved).constData(), &info) == 0 && (info.st_mode & S_IWUSR) == 0;
+    const bool told = readOnly_; // a caller that only reads needs no notice
 
-    TReportJournal::TRecovery recovery = TReportJournal::Recover(resolved, document_.Identity());
-    if (!recovery.matches)
+    switch (lock_->Status()) {
+    case TReportLock::State::Busy:
+        // The report is open elsewhere, and its journal is that holder's:
+        // show its state, change nothing.
+        openElsewhere_ = true;
+        ReplayInMemory(resolved);
+        return;
+    case TReportLock::State::Failed:
+        notLockable_ = true;
+        ReplayInMemory(resolved);
+        if (!told)
+            TMessageBox::ShowFmt(kFolderNotWritableNotice,
+                                 {resolved, QString::fromLocal8Bit(std::strerror(lock_->Error()))},
+                                 TMessageBox::WarningOk);
+        return;
+    case TReportLock::State::Held:
+        break;
+    }
+    TAtomicFile::RemoveStaleTemporaries(resolved);
+    RecoverJournal(resolved);
+    if (fileReadOnly_ && !told)
+        TMessageBox::ShowFmt(kFileReadOnlyNotice, {resolved}, TMessageBox::InformationOk);
+}
+
+void TXmlDataSet::ReplayInMemory(const QString &resolved)
+{
+    const TReportJournal::TScan scan = TReportJournal::Scan(resolved, document_.Identity());
+    if (scan.kind != TReportJournal::TScan::Kind::Current)
         return;
     std::vector<xmlNodePtr> records = RecordNodes(document_.YSFP());
+    for (const TJournalEntry &entry : scan.entries) {
+        if (!TReportJournal::Apply(entry, document_, records))
+            break;
+    }
+}
+
+void TXmlDataSet::RecoverJournal(const QString &resolved)
+{
+    using Kind = TReportJournal::TScan::Kind;
+    const TReportJournal::TScan scan = TReportJournal::Scan(resolved, document_.Identity());
+    if (scan.inUse) {
+        // Written by a program that does not take the report's lock.
+        openElsewhere_ = true;
+        ReplayInMemory(resolved);
+        return;
+    }
+    switch (scan.kind) {
+    case Kind::Missing:
+        return;
+    case Kind::Empty:
+        TReportJournal::DeleteFor(resolved);
+        return;
+    case Kind::Folded:
+    case Kind::Foreign: {
+        const int left = scan.changes - scan.folded;
+        if (left == 0) {
+            TReportJournal::DeleteFor(resolved);
+            return;
+        }
+        const QString aside = TReportJournal::SetAsideFor(resolved);
+        // A fold mark that matches is written only for a damaged journal
+        // whose intact start was saved.
+        TMessageBox::ShowFmt(scan.kind == Kind::Folded ? kJournalDamaged : kJournalForeign, {resolved, left, aside},
+                             TMessageBox::WarningOk);
+        return;
+    }
+    case Kind::Current:
+        break;
+    }
+
+    std::vector<xmlNodePtr> records = RecordNodes(document_.YSFP());
     size_t applied = 0;
-    for (const TJournalEntry &entry : recovery.entries) {
+    for (const TJournalEntry &entry : scan.entries) {
         if (!TReportJournal::Apply(entry, document_, records))
             break;
         ++applied;
     }
-    if (recovery.inUse) {
-        // The report is open in another process, which owns the journal:
-        // show its state, change nothing.
-        journalBusy_ = true;
-        return;
+    if (fileReadOnly_)
+        return; // the file stays as its owner wants it; the journal waits
+    const int lost = scan.changes - int(applied);
+    std::exception_ptr failure;
+    if (scan.changes == 0) {
+        TReportJournal::DeleteFor(resolved); // begun, but no change made
+    } else if (lost == 0) {
+        // Go on with this journal; the save folds it into the file.
+        try {
+            journal_ = TReportJournal::Reopen(resolved, scan.EndOf(applied), int(applied));
+        } catch (const TFileError &) {
+        }
+        try {
+            if (journal_) {
+                WriteFile(resolved);
+            } else {
+                document_.Save(resolved);
+                TReportJournal::DeleteFor(resolved);
+            }
+        } catch (const TFileError &) {
+            failure = std::current_exception();
+            if (!journal_)
+                unsaved_.assign(scan.entries.begin(), scan.entries.begin() + qsizetype(applied));
+        }
+    } else {
+        // Damage: save what applies, with a fold mark saying how much of the
+        // journal the file then holds, and keep the journal aside.
+        std::unique_ptr<TReportJournal> damaged;
+        try {
+            damaged = TReportJournal::Reopen(resolved, scan.completeLength, scan.changes);
+        } catch (const TFileError &) {
+        }
+        try {
+            if (applied > 0) {
+                document_.Save(resolved, [&](const TFileIdentity &written) {
+                    if (damaged)
+                        damaged->MarkFolded(written, int(applied));
+                });
+            }
+        } catch (const TFileError &) {
+            failure = std::current_exception();
+            unsaved_.assign(scan.entries.begin(), scan.entries.begin() + qsizetype(applied));
+        }
+        damaged.reset();
+        const QString aside = TReportJournal::SetAsideFor(resolved);
+        TMessageBox::ShowFmt(kJournalDamaged, {resolved, lost, aside}, TMessageBox::WarningOk);
     }
-    document_.Save(resolved);
-    if (applied == recovery.entries.size())
-        TReportJournal::DeleteFor(resolved);
-    else
-        TReportJournal::SetAsideFor(resolved);
+    if (failure)
+        ReportDeferredSave(resolved, failure);
+}
+
+void TXmlDataSet::ReportDeferredSave(const QString &resolved, const std::exception_ptr &failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const TAtomicFileError &error) {
+        if (error.DiskFull())
+            TMessageBox::ShowFmt(kSaveDeferredDiskFull, {resolved}, TMessageBox::WarningOk);
+        else
+            TMessageBox::ShowFmt(kSaveDeferred, {resolved, QString::fromLocal8Bit(std::strerror(error.Error()))},
+                                 TMessageBox::WarningOk);
+    } catch (const TUserError &error) {
+        TMessageBox::ShowFmt(kSaveDeferred, {resolved, error.Message()}, TMessageBox::WarningOk);
+    }
+}
+
+TReadOnlyReason TXmlDataSet::ReadOnlyReason() const
+{
+    if (fileReadOnly_)
+        return TReadOnlyReason::FileReadOnly;
+    if (openElsewhere_)
+        return TReadOnlyReason::OpenElsewhere;
+    if (notLockable_)
+        return TReadOnlyReason::NotLockable;
+    if (readOnly_)
+        return TReadOnlyReason::Requested;
+    return TReadOnlyReason::None;
+}
+
+QString TXmlDataSet::ReadOnlyText(TReadOnlyReason reason)
+{
+    switch (reason) {
+    case TReadOnlyReason::None:
+        return QString();
+    case TReadOnlyReason::Requested:
+        break;
+    case TReadOnlyReason::OpenElsewhere:
+        return QStringLiteral("报表已在另一个程序中打开,只能查看,不能修改!");
+    case TReadOnlyReason::FileReadOnly:
+        return QStringLiteral("报表文件是只读文件,只能查看,不能修改!");
+    case TReadOnlyReason::NotLockable:
+        return QStringLiteral("报表所在的文件夹不能写入,只能查看,不能修改!");
+    }
+    return QStringLiteral("报表为只读,不能修改!");
 }
 
 void TXmlDataSet::RequireDocument() const
@@ -164,7 +330,21 @@ void TXmlDataSet::RequireActive() const
 void TXmlDataSet::RequireWritable() const
 {
     if (ReadOnly())
-        throw TUserError(QStringLiteral("报表为只读,不能修改!"));
+        throw TUserError(ReadOnlyText(ReadOnlyReason()));
+}
+
+void TXmlDataSet::RequireLock()
+{
+    if (lock_ && lock_->Held())
+        return;
+    // Let go at a close: taken again, as at a load.
+    if (!documentDirty_) {
+        LoadDocument(fileName_);
+        return;
+    }
+    lock_ = std::make_unique<TReportLock>(ResolveCaseInsensitive(fileName_));
+    openElsewhere_ = lock_->Status() == TReportLock::State::Busy;
+    notLockable_ = lock_->Status() == TReportLock::State::Failed;
 }
 
 QString TXmlDataSet::PayerCode() const { return document_.Root().SWSBH(); }
@@ -208,8 +388,10 @@ void TXmlDataSet::SetKeyFields(const QString &names)
 
 void TXmlDataSet::Journal(const TJournalEntry &entry)
 {
-    if (!journal_)
-        journal_ = std::make_unique<TReportJournal>(ResolveCaseInsensitive(fileName_), document_.Identity());
+    if (!journal_) {
+        journal_ = std::make_unique<TReportJournal>(ResolveCaseInsensitive(fileName_), document_.Identity(), unsaved_);
+        unsaved_.clear();
+    }
     journal_->Append(entry);
 }
 
@@ -220,6 +402,8 @@ void TXmlDataSet::Open()
     if (Active())
         return;
     RequireDocument();
+    if (!lock_)
+        RequireLock();
     Fire(BeforeOpen);
     Notify({TDataChange::Kind::AboutToReset});
     try {
@@ -242,10 +426,8 @@ void TXmlDataSet::Open()
             fields_.push_back(std::move(field));
         }
 
-        if ((!document_.Identity().exists || documentDirty_) && !ReadOnly()) {
-            document_.Save(ResolveCaseInsensitive(fileName_));
-            documentDirty_ = false;
-        }
+        if ((!document_.Identity().exists || documentDirty_) && !ReadOnly())
+            WriteFile(ResolveCaseInsensitive(fileName_));
         records_ = RecordNodes(document_.YSFP());
         keyList_.Clear();
         if (HasKeyFields()) {
@@ -316,6 +498,9 @@ void TXmlDataSet::Close()
         }
     }
     keyList_.Clear();
+    // A journal left (the file could not be written) comes back at the next load.
+    journal_.reset();
+    lock_.reset();
     Notify({TDataChange::Kind::Reset});
     Fire(AfterClose);
     if (failure)
@@ -325,11 +510,21 @@ void TXmlDataSet::Close()
 void TXmlDataSet::Save()
 {
     RequireDocument();
+    if (!lock_)
+        RequireLock();
     if (ReadOnly())
         throw TUserError(QStringLiteral("报表为只读,不能保存!"));
-    const QString resolved = ResolveCaseInsensitive(fileName_);
-    document_.Save(resolved);
+    WriteFile(ResolveCaseInsensitive(fileName_));
+}
+
+void TXmlDataSet::WriteFile(const QString &resolved)
+{
+    document_.Save(resolved, [this](const TFileIdentity &written) {
+        if (journal_)
+            journal_->MarkFolded(written, journal_->Count());
+    });
     documentDirty_ = false;
+    unsaved_.clear();
     if (journal_) {
         journal_->Remove();
         journal_.reset();

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <set>
@@ -18,10 +19,20 @@
 
 class TScriptRunner;
 class TReportJournal;
+class TReportLock;
 struct TJournalEntry;
 class TXmlDataSet;
 
 enum class TDataSetState { Inactive, Browse, Edit, Insert };
+
+// Why a dataset does not change its report.
+enum class TReadOnlyReason {
+    None,          // it may
+    Requested,     // SetReadOnly(true): a report opened for viewing, a tool that only reads
+    OpenElsewhere, // another program (or another dataset) has the report open
+    FileReadOnly,  // the report file's owner took away its write permission
+    NotLockable,   // the report's lock file cannot be made (a folder that cannot be written)
+};
 
 struct TLocateOptions {
     bool caseInsensitive = false;
@@ -134,8 +145,31 @@ private:
 // Durability: every Post, Delete and attribute change made while open is
 // written to the report's journal (ReportJournal.h) and flushed to disk
 // before it returns; the report file itself is written at Save and Close,
-// after which the journal is removed. Loading a report whose journal
-// survived a crash replays the journal and saves the report at once.
+// after which the journal is removed. When the journal cannot be written
+// (a full disk), every further change is refused with "日志文件写入失败,
+// 请关闭报表后重新打开" (the buffer stays as it was, unposted).
+//
+// One writer: loading takes the report's lock (ReportLock.h) and Close
+// (or destruction) lets it go, so that a second dataset on the same
+// report, in this or another process, shows it read-only (OpenElsewhere)
+// and never writes it. A lock left by a killed process is taken over.
+//
+// Recovery, when a report is loaded under its lock: temporary files of the
+// report that dead writers left behind are removed (see
+// TAtomicFile::RemoveStaleTemporaries), and so is a journal that holds no
+// change or whose changes the file holds already (a crash after the
+// file was replaced). A journal for these bytes is replayed and the report
+// saved at once; when that save fails (a full disk, an immutable file) the
+// report opens with the journal replayed in memory, the journal is kept and
+// written on, and the next Save or Close that succeeds writes the file;
+// the operator is told. A torn last journal line (a crash while writing
+// it) is ignored; a journal damaged elsewhere is replayed up to the
+// damage, set aside as "<journal>.stale", and the operator is told how
+// many changes could not be applied and where the kept journal is; a
+// journal of another file or of other bytes is set aside without being
+// applied, and told likewise. Messages go through TMessageBox (warning
+// style); a ".stale" journal thus only ever holds changes that are not in
+// the report.
 //
 // Keys: when KeyFields is not blank, every record's PKID is the key digest
 // of its key fields and the key list holds the digests in record order.
@@ -161,7 +195,7 @@ public:
     // ---- Properties ----
     QString FileName() const { return fileName_; }
     // Loads the report file at path (resolved without regard to letter
-    // case), replaying and folding in a journal left by a crash; when no
+    // case) under its lock, with the recovery described above; when no
     // file exists, builds a new report's document (empty taxpayer code,
     // version "1.00", empty definition file name) without writing it.
     // Nothing happens when path equals the current name. Refused with a
@@ -194,11 +228,21 @@ public:
     TScriptRunner *ScriptEngine() const { return scriptEngine_; }
     void SetScriptEngine(TScriptRunner *engine) { scriptEngine_ = engine; }
     // A read-only dataset refuses Edit, Append, Insert, Delete and Post with
-    // a TUserError and does not write the file at Close (for tools that only
-    // read a report). A report whose journal is held by another process
-    // (open there) is always read-only.
-    bool ReadOnly() const { return readOnly_ || journalBusy_; }
+    // a TUserError saying why, and does not write the file at Close.
+    // SetReadOnly asks for it (for viewing, for tools that only read); the
+    // report is read-only anyway while another dataset has it open, when
+    // its file has no owner write permission (the mode bits decide, not
+    // whether a write would fail: root may write anything) or when its lock
+    // file cannot be made. The last three are decided at load, which shows
+    // a notice through TMessageBox for the last two (unless read-only was
+    // asked for before the load).
+    bool ReadOnly() const { return ReadOnlyReason() != TReadOnlyReason::None; }
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    // Why the dataset is read-only (None when it is not); the reasons other
+    // than Requested are reported first.
+    TReadOnlyReason ReadOnlyReason() const;
+    // The refusal text of a reason, e.g. "报表为只读,不能修改!" for Requested.
+    static QString ReadOnlyText(TReadOnlyReason reason);
 
     bool Active() const { return state_ != TDataSetState::Inactive; }
     TDataSetState State() const { return state_; }
@@ -216,11 +260,14 @@ public:
     // memory is saved first, so that the journal has a file to refer to.
     void Open();
     // Discards an unposted buffer, sets RecordCount, releases the fields,
-    // writes the file (unless read-only) and clears the key list. The
-    // dataset is closed even when writing fails; the error is then raised.
+    // writes the file (unless read-only), clears the key list and lets the
+    // report's lock go. The dataset is closed even when writing fails; the
+    // error is then raised (the journal stays for the next load). Opening
+    // again takes the lock again and reads the file afresh, unless the
+    // taxpayer code, version or definition file name was set since.
     void Close();
     // Writes the document to FileName and removes the journal. Raises
-    // TFileError (the journal then stays).
+    // TFileError (the journal then stays), TUserError when read-only.
     void Save();
 
     // ---- Fields ----
@@ -342,6 +389,13 @@ private:
     friend class TField;
 
     void LoadDocument(const QString &path);
+    void RecoverJournal(const QString &resolved);
+    void ReplayInMemory(const QString &resolved);
+    void ReportDeferredSave(const QString &resolved, const std::exception_ptr &failure);
+    // Writes the file at resolved (the journal's fold mark first) and
+    // removes the journal.
+    void WriteFile(const QString &resolved);
+    void RequireLock();
     void RequireDocument() const;
     void RequireActive() const;
     void RequireWritable() const;
@@ -373,8 +427,15 @@ private:
     QString keyFields_;
     TReportDocument document_;
     bool documentDirty_ = false; // changed while closed, not yet saved
+    std::unique_ptr<TReportLock> lock_; // before journal_: let go after it is closed
     std::unique_ptr<TReportJournal> journal_;
-    bool journalBusy_ = false;
+    // Changes replayed into the document that neither the file nor a live
+    // journal holds (their journal was damaged and set aside, and the file
+    // could not be written): the next journal starts with them.
+    std::vector<TJournalEntry> unsaved_;
+    bool openElsewhere_ = false;
+    bool fileReadOnly_ = false;
+    bool notLockable_ = false;
     bool readOnly_ = false;
     std::unique_ptr<TFieldDefineDocument> defs_;
     std::vector<std::unique_ptr<TField>> fields_;

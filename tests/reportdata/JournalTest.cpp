@@ -16,16 +16,6 @@ using namespace fixtures;
 
 namespace {
 
-QStringList StoredNames(const QString &path)
-{
-    TReportDocument document;
-    document.Load(path);
-    QStringList names;
-    for (const TXMLRECType &rec : document.YSFP().Items())
-        names << rec.FindChild("NAME").Text();
-    return names;
-}
-
 class JournalTest : public WorkspaceTest {
 protected:
     // A keyed report with one record, changed by a helper process that is
@@ -173,10 +163,10 @@ TEST_F(JournalTest, EntriesRoundTripThroughTheFileWithAnyCharacters)
             journal.Append(entry);
     }
 
-    const TReportJournal::TRecovery recovery = TReportJournal::Recover(report, identity);
-    EXPECT_TRUE(recovery.found);
-    EXPECT_TRUE(recovery.matches);
+    const TReportJournal::TScan recovery = TReportJournal::Scan(report, identity);
+    EXPECT_EQ(recovery.kind, TReportJournal::TScan::Kind::Current);
     EXPECT_FALSE(recovery.inUse);
+    EXPECT_EQ(recovery.changes, int(written.size()));
     ASSERT_EQ(recovery.entries.size(), written.size());
     for (size_t i = 0; i < written.size(); ++i) {
         const TJournalEntry &a = written[i];
@@ -191,11 +181,9 @@ TEST_F(JournalTest, EntriesRoundTripThroughTheFileWithAnyCharacters)
 
     TFileIdentity other = identity;
     other.crc ^= 1;
-    const TReportJournal::TRecovery stale = TReportJournal::Recover(report, other);
-    EXPECT_FALSE(stale.matches);
+    const TReportJournal::TScan stale = TReportJournal::Scan(report, other);
+    EXPECT_EQ(stale.kind, TReportJournal::TScan::Kind::Foreign);
     EXPECT_TRUE(stale.entries.empty());
-    EXPECT_EQ(stale.setAsidePath, TReportJournal::PathFor(report) + ".stale");
-    EXPECT_FALSE(QFileInfo::exists(TReportJournal::PathFor(report)));
 }
 
 } // namespace

@@ -2,14 +2,21 @@
 
 #include "TempWorkspace.h"
 #include "app/utils/TextFile.h"
+#include "reportdata/ReportDocument.h"
 #include "reportdata/XmlDataSet.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Texts in failure messages as text, not as bytes.
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 // A workspace with field-definition documents in DS/ and report files in
 // Data/, written as the programs find them (GBK with its declaration).
@@ -82,6 +89,24 @@ inline QString ReportXml(const QString &dsFile, const QList<Rec> &records, const
 inline QByteArray Gbk(const QString &xml)
 {
     return EncodeGbk(QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\n") + xml);
+}
+
+// The NAME texts of the records stored in a report file, in order.
+inline QStringList StoredNames(const QString &path)
+{
+    TReportDocument document;
+    document.Load(path);
+    QStringList names;
+    for (const TXMLRECType &rec : document.YSFP().Items())
+        names << rec.FindChild("NAME").Text();
+    return names;
+}
+
+// Every entry of the folder holding path, hidden ones too, by name.
+inline QStringList FolderOf(const QString &path)
+{
+    return QDir(QFileInfo(path).absolutePath())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // A test with its own workspace as the application directory.

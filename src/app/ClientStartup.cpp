@@ -4,6 +4,7 @@
 #include "app/ClientSession.h"
 
 #include "app/utils/ApplicationInfo.h"
+#include "app/utils/AtomicFile.h"
 #include "app/utils/Clock.h"
 #include "app/utils/CommandRunner.h"
 #include "app/utils/Errors.h"
@@ -60,6 +61,13 @@ void TClientSession::LockWorkspace()
 
 void TClientSession::LoadRegisterDocuments()
 {
+    // A write that a crash interrupted leaves its temporary file beside the
+    // document; the document itself was never touched. Only the holder of
+    // the workspace clears them.
+    if (lock_) {
+        for (const char *name : {"TaxPayers.xml", "SchemaManager.xml", "FileManager.xml", "Config.xml", "QYXX.xml"})
+            TAtomicFile::RemoveStaleTemporaries(TApplicationInfo::AppFile(QString::fromLatin1(name)));
+    }
     taxpayers_.Open(TApplicationInfo::AppFile(QStringLiteral("TaxPayers.xml")));
     schemas_.Open(TApplicationInfo::AppFile(QStringLiteral("SchemaManager.xml")));
     files_.Open(TApplicationInfo::AppFile(QStringLiteral("FileManager.xml")));

@@ -42,6 +42,25 @@ TEST_F(SessionTest, StartsOnTheDemoWorkspace)
     EXPECT_TRUE(QFile::exists(workspace.file(QStringLiteral("QYXX.xml"))));
 }
 
+TEST_F(SessionTest, ClearsWhatAnInterruptedWriteOfARegisterLeftBehind)
+{
+    // A writer that died (its process number is no process), and one of an
+    // older name without a number.
+    const QString dead = workspace.Write(QStringLiteral(".FileManager.xml.~999999999.Ab12Cd"), "half a docu");
+    const QString old = workspace.Write(QStringLiteral(".TaxPayers.xml.Zz9Yy8"), "half");
+    const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-3600);
+    {
+        QFile file(old);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(longAgo, QFileDevice::FileModificationTime);
+    }
+    const QString unrelated = workspace.Write(QStringLiteral(".FileManager.xml.notes"), "mine");
+    Start();
+    EXPECT_FALSE(QFile::exists(dead));
+    EXPECT_FALSE(QFile::exists(old));
+    EXPECT_TRUE(QFile::exists(unrelated));
+}
+
 TEST_F(SessionTest, CreatesAMissingEnterpriseListAsThreeLines)
 {
     QFile::remove(workspace.file(QStringLiteral("QYXX.xml")));

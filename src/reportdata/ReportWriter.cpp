@@ -44,6 +44,31 @@ int DecodeUtf8(const unsigned char *p, size_t left, size_t *length)
     return value;
 }
 
+enum class TBlankText { Kept, Dropped, Unknown };
+
+// What loading (libxml2 without blanks) makes of text, written as it
+// stands, in element. Text that is not all spaces, tabs and line feeds is
+// kept, and so is blank text that is the element's only child or follows
+// text that opens the element. Other blank text is taken for layout and
+// dropped, unless text stands before it: then the parser's choice depends
+// on how it read that text, and is not known here.
+TBlankText BlankTextOnLoading(xmlNodePtr element, xmlNodePtr text)
+{
+    for (const xmlChar *p = text->content; p && *p; ++p) {
+        if (*p != ' ' && *p != '\t' && *p != '\n')
+            return TBlankText::Kept;
+    }
+    if (element->children == text && !text->next)
+        return TBlankText::Kept;
+    if (element->children != text && element->children->type == XML_TEXT_NODE)
+        return TBlankText::Kept;
+    for (xmlNodePtr before = element->children; before != text; before = before->next) {
+        if (before->type == XML_TEXT_NODE)
+            return TBlankText::Unknown;
+    }
+    return TBlankText::Dropped;
+}
+
 class Writer {
 public:
     explicit Writer(const std::function<void(const QByteArray &)> &sink)
@@ -110,8 +135,17 @@ private:
                     return false;
             } else if (child->type == XML_TEXT_NODE
                        && !xmlStrEqual(child->name, reinterpret_cast<const xmlChar *>("textnoenc"))) {
-                if (!Convert(child->content, true, false))
+                switch (BlankTextOnLoading(node, child)) {
+                case TBlankText::Dropped:
+                    AppendBlanksAsReferences(child->content);
+                    break;
+                case TBlankText::Unknown:
                     return false;
+                case TBlankText::Kept:
+                    if (!Convert(child->content, true, false))
+                        return false;
+                    break;
+                }
             } else {
                 return false;
             }
@@ -125,6 +159,12 @@ private:
             out_.resize(0);
         }
         return true;
+    }
+
+    void AppendBlanksAsReferences(const xmlChar *text)
+    {
+        for (const xmlChar *p = text; p && *p; ++p)
+            out_ += *p == ' ' ? "&#32;" : *p == '\t' ? "&#9;" : "&#10;";
     }
 
     // Appends text, escaped (text or attribute value) or not (names), in

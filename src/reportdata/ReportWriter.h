@@ -10,11 +10,14 @@ using xmlDocPtr = struct _xmlDoc *;
 // libxml2 writes for the document saved in GBK without formatting (the
 // declaration, elements, attributes and text, escaped the same way;
 // characters GBK cannot hold as decimal character references), several
-// times faster, because it knows the few node kinds a report holds.
+// times faster, because it knows the few node kinds a report holds. One
+// difference: blank text that loading would drop as layout (a space between
+// two elements) is written as character references, so that it reads back.
 //
 // Returns false, having written nothing or a part to discard, when the
 // document holds anything else (comments, processing instructions, CDATA,
 // entity references, namespaces, a DTD, an XML version other than 1.0, a
-// standalone declaration): the caller then saves it with libxml2.
+// standalone declaration, blank text after other text of its element, whose
+// reading back is not known here): the caller then saves it with libxml2.
 // Output goes to sink in blocks of about a megabyte.
 bool WriteReportXml(xmlDocPtr doc, const std::function<void(const QByteArray &block)> &sink);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -108,6 +109,18 @@ inline QStringList FolderOf(const QString &path)
     return QDir(QFileInfo(path).absolutePath())
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
+
+#ifdef CRASH_HELPER
+// Runs the helper on a report of ws in its crash mode: it makes its changes
+// (see CrashHelper.cpp) and is killed, leaving them in the journal only.
+inline void RunCrashHelper(const TempWorkspace &ws, const QString &report)
+{
+    QProcess helper;
+    helper.start(QStringLiteral(CRASH_HELPER), {ws.path(), report});
+    EXPECT_TRUE(helper.waitForFinished(60000));
+    EXPECT_EQ(helper.exitStatus(), QProcess::CrashExit) << helper.readAllStandardError().toStdString();
+}
+#endif
 
 // A test with its own workspace as the application directory.
 class WorkspaceTest : public ::testing::Test {

@@ -12,6 +12,7 @@
 #include "app/utils/Paths.h"
 #include "app/utils/Utils.h"
 #include "reportdata/ReportJournal.h"
+#include "reportdata/ReportLock.h"
 #include "reportdata/XmlDataSet.h"
 
 #include <QFile>
@@ -102,6 +103,8 @@ void TClientSession::NewReport()
     {
         TXmlDataSet data;
         data.SetFileName(path);
+        if (data.ReadOnlyReason() == TReadOnlyReason::OpenElsewhere)
+            throw TUserError(FormatText(QStringLiteral("报表文件\"%S\"已在另一个程序中打开,不能新增!"), {path}));
         data.SetPayerCode(schema.SWSBH);
         data.SetVersion(QStringLiteral("1.00"));
         data.SetStructFileName(schema.DS);
@@ -122,6 +125,17 @@ void TClientSession::DeleteReport()
     if (!IsCurrentReport(node) && !SettlePendingRecord())
         throw TSilentAbort();
     const QString path = ResolveCaseInsensitive(TApplicationInfo::DataDir(report.SWSBH) + report.FileName);
+    // A report another program has open would be written back when it
+    // closes there; it is held here until its file is gone.
+    std::unique_ptr<TReportLock> held;
+    const bool lockedHere = IsCurrentReport(node) && openReport_
+                            && openReport_->ReadOnlyReason() != TReadOnlyReason::OpenElsewhere
+                            && openReport_->ReadOnlyReason() != TReadOnlyReason::NotLockable;
+    if (!lockedHere) {
+        held = std::make_unique<TReportLock>(path);
+        if (held->Status() == TReportLock::State::Busy)
+            throw TUserError(FormatText(QStringLiteral("报表\"%S\"已在另一个程序中打开,不能删除!"), {report.FileName}));
+    }
     files_.DeleteReportFile(report);
     TTreeNode *schemaNode = node->Parent();
     selected_ = nullptr;

@@ -76,9 +76,15 @@ void TClientSession::ShowStatus(const QString &text)
 
 void TClientSession::SetViewMode(bool viewMode)
 {
-    // A report opened for viewing becomes writable when it is to be edited.
-    if (!viewMode && openReport_)
+    // A report opened for viewing becomes writable when it is to be edited,
+    // unless it cannot be written here at all.
+    if (!viewMode && openReport_) {
         openReport_->SetReadOnly(false);
+        if (openReport_->ReadOnly()) {
+            viewMode = true;
+            TMessageBox::Show(TXmlDataSet::ReadOnlyText(openReport_->ReadOnlyReason()), TMessageBox::InformationOk);
+        }
+    }
     viewMode_ = viewMode;
     emit ViewModeChanged(viewMode);
 }
@@ -184,7 +190,7 @@ void TClientSession::OpenReportNode(TTreeNode *node, bool editing)
     OpenReport(TApplicationInfo::EnsureDataDir(report.SWSBH) + report.FileName, node->Caption(), !editing);
     openSWSBH_ = report.SWSBH;
     openPeriod_ = node->Caption();
-    SetViewMode(!editing);
+    SetViewMode(!editing || openReport_->ReadOnly());
     if (node == selected_)
         PublishOffer();
 }
@@ -221,6 +227,11 @@ void TClientSession::OpenReport(const QString &path, const QString &period, bool
     }
     openReport_ = std::move(report);
     emit ReportOpened(openReport_.get());
+    // A report that cannot be written here (open in another program, a
+    // read-only file, a folder that cannot be written) is only shown.
+    const TReadOnlyReason reason = openReport_->ReadOnlyReason();
+    if (!viewOnly && reason == TReadOnlyReason::OpenElsewhere)
+        TMessageBox::Show(TXmlDataSet::ReadOnlyText(reason), TMessageBox::InformationOk);
 }
 
 void TClientSession::FindTaxPayer(const QString &text)

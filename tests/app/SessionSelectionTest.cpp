@@ -147,6 +147,41 @@ TEST_F(SessionTest, CloseQuestionsAboutARecordBeingAdded)
     EXPECT_EQ(report.State(), TDataSetState::Browse);
 }
 
+TEST_F(SessionTest, AReportThatCannotBeWrittenHereOpensInViewMode)
+{
+    const QString path = workspace.file(QStringLiteral("Data/") + kQinglan + QStringLiteral("/YSFPCGL200602.xml"));
+    TClientSession &s = Start();
+    {
+        TXmlDataSet elsewhere; // as another program holding the report open
+        elsewhere.SetFileName(path);
+        s.Select(Node(kQinglan, kInvoices, QStringLiteral("200602")));
+        EXPECT_TRUE(s.ViewMode());
+        EXPECT_TRUE(s.OpenReportDataSet()->ReadOnly());
+        EXPECT_EQ(messages.last(), QStringLiteral("报表已在另一个程序中打开,只能查看,不能修改!"));
+        s.Select(Node(kQinglan, kInvoices, QStringLiteral("200601"))); // let go of it here
+    }
+    // An owner's read-only file.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    s.Select(Node(kQinglan, kInvoices, QStringLiteral("200602")));
+    EXPECT_TRUE(s.ViewMode());
+    EXPECT_EQ(s.OpenReportDataSet()->ReadOnlyReason(), TReadOnlyReason::FileReadOnly);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(SessionTest, AReportOpenInAnotherProgramIsNotDeleted)
+{
+    const QString path = workspace.file(QStringLiteral("Data/") + kQinglan + QStringLiteral("/YSFPCGL200602.xml"));
+    TClientSession &s = Start();
+    TXmlDataSet elsewhere;
+    elsewhere.SetFileName(path);
+    s.Select(Node(kQinglan, kInvoices, QStringLiteral("200602"))); // shown read-only here
+    messages.Answer(TMessageBox::IdOk);
+    EXPECT_FALSE(RunCommand([&] { s.DeleteReport(); }));
+    EXPECT_EQ(messages.last(), QStringLiteral("报表\"YSFPCGL200602.xml\"已在另一个程序中打开,不能删除!"));
+    EXPECT_EQ(s.Files().ReportFiles(kQinglan, kInvoices).size(), 2);
+    EXPECT_TRUE(QFile::exists(path));
+}
+
 TEST_F(SessionTest, UnitsOfOneNameNeverShareTheOpenReport)
 {
     TClientSession &s = Start();

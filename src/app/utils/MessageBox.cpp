@@ -1,6 +1,7 @@
 #include "MessageBox.h"
 
 #include "Utils.h"
+#include "WaitPanel.h"
 
 #include <cstdio>
 
@@ -28,6 +29,9 @@ int TMessageBox::Show(const QString &text, int flags)
 
 int TMessageBox::ShowCaption(const QString &text, const QString &caption, int flags)
 {
+    // The wait panel stays on top of everything: it goes before a message
+    // can be read (the long work goes on without it).
+    TWaitPanel::Close();
     if (g_handler) {
         try {
             return g_handler->Ask(caption, text, flags);

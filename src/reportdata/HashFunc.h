@@ -7,8 +7,10 @@
 // Key digests: when a schema has key columns, a record's identifier is the
 // digest of its key text, and no two records of a report may share one.
 
-// 31-bit hash of the GBK bytes of text: h = rotr(h, 6) + (h ^ b) per byte
-// (modulo 2^32), top bit cleared at the end. The empty text hashes to 0.
+// 31-bit hash of the GBK bytes of text, as EncodeGbk gives them (code page
+// 936 as Windows writes it and report files store it: the euro sign is the
+// byte 0x80): h = rotr(h, 6) + (h ^ b) per byte (modulo 2^32), top bit
+// cleared at the end. The empty text hashes to 0.
 quint32 HashKey(const QString &text);
 
 // HashKey as 8 upper-case hexadecimal digits ("abc" gives "16100067").

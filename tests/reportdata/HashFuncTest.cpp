@@ -22,6 +22,11 @@ TEST(HashKeyTest, DigestsOfKnownTexts)
         {QStringLiteral("a"), "00000061"},
         // Hashed over the GBK bytes D6 D0, not over UTF-8 or UTF-16.
         {QStringLiteral("中"), "58000009"},
+        // The euro sign is the byte 0x80, as code page 936 and the report
+        // files have it (GB18030 would give A2 E3 and the digest 2B55804A).
+        {QStringLiteral("€"), "00000080"},
+        {QStringLiteral("a€"), "040000E2"},
+        {QStringLiteral("中€"), "7D600089"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(HashKeyText(c.text), QString::fromLatin1(c.digest)) << c.text.toStdString();

@@ -4,24 +4,11 @@
 #include "entry/ScriptErrors.h"
 #include "entry/XmlDomObject.h"
 
-#include <QRegularExpression>
-
 QObject *TScriptHostBridge::createObject(const QString &progId)
 {
-    const QString name = progId.trimmed().toLower();
-    // The older DOM names select with XSL Patterns by default; the 4.0 and
-    // later ones with XPath.
-    static const QRegularExpression versioned(
-        QStringLiteral(R"(^msxml2\.(?:freethreaded)?domdocument(?:\.([3-6])\.0)?$)"));
-    if (name == QLatin1String("microsoft.xmldom") || name == QLatin1String("microsoft.freethreadedxmldom")
-        || name == QLatin1String("msxml.domdocument"))
-        return Adopt(new TXmlDomDocument(false));
-    const QRegularExpressionMatch match = versioned.match(name);
-    if (match.hasMatch()) {
-        const int version = match.captured(1).isEmpty() ? 3 : match.captured(1).toInt();
-        return Adopt(new TXmlDomDocument(version >= 4));
-    }
-    if (name == QLatin1String("scripting.filesystemobject"))
+    if (const std::optional<TDomProfile> profile = DomProfileForProgId(progId))
+        return Adopt(new TXmlDomDocument(*profile));
+    if (progId.trimmed().compare(QLatin1String("scripting.filesystemobject"), Qt::CaseInsensitive) == 0)
         return Adopt(new TFileSystemObject());
     ThrowScriptError(ScriptErrorNumber::CannotCreateObject,
                      ScriptErrorDescription(ScriptErrorNumber::CannotCreateObject));

@@ -2,6 +2,10 @@
 
 #include "entry/ScriptErrors.h"
 
+#include "app/utils/ApplicationInfo.h"
+
+#include <QRegularExpression>
+
 #include <libxml/tree.h>
 
 namespace {
@@ -201,10 +205,37 @@ QObject *TXmlDomNamedNodeMap::getNamedItem(const QString &name) const
 
 // --- the document ----------------------------------------------------------
 
-TXmlDomDocument::TXmlDomDocument(bool xpath)
-    : TXmlDomNode(EmptyTree(), nullptr, std::make_shared<TDomSettings>())
+std::optional<TDomProfile> DomProfileForProgId(const QString &progId)
 {
-    settings_->xpath = xpath;
+    const QString name = progId.trimmed().toLower();
+    static const QRegularExpression versioned(
+        QStringLiteral(R"(^msxml2\.(?:freethreaded)?domdocument(?:\.(2\.6|[3-6]\.0))?$)"));
+    int version = 0;
+    if (name == QLatin1String("microsoft.xmldom") || name == QLatin1String("microsoft.freethreadedxmldom")
+        || name == QLatin1String("msxml.domdocument")) {
+        version = 3;
+    } else if (const QRegularExpressionMatch match = versioned.match(name); match.hasMatch()) {
+        // The version-independent Msxml2 names stand for 3.0.
+        version = match.captured(1).isEmpty() ? 3 : static_cast<int>(match.captured(1).toDouble());
+    } else {
+        return std::nullopt;
+    }
+    TDomProfile profile;
+    profile.xpath = version >= 4;
+    if (version >= 6) {
+        profile.validateOnParse = false;
+        profile.resolveExternals = false;
+        profile.prohibitDtd = true;
+    }
+    return profile;
+}
+
+TXmlDomDocument::TXmlDomDocument(const TDomProfile &profile)
+    : TXmlDomNode(EmptyTree(), nullptr, std::make_shared<TDomSettings>()),
+      validateOnParse_(profile.validateOnParse), resolveExternals_(profile.resolveExternals),
+      prohibitDtd_(profile.prohibitDtd)
+{
+    settings_->xpath = profile.xpath;
     node_ = reinterpret_cast<xmlNodePtr>(tree_->Doc());
     tree_->SetWrapper(node_, this);
 }
@@ -224,9 +255,21 @@ bool TXmlDomDocument::Adopt(const TDomLoadResult &result)
     return result.tree != nullptr;
 }
 
+TDomLoadOptions TXmlDomDocument::LoadOptions() const
+{
+    TDomLoadOptions options;
+    options.preserveWhiteSpace = settings_->preserveWhiteSpace;
+    options.validateOnParse = validateOnParse_;
+    options.resolveExternals = resolveExternals_;
+    options.prohibitDtd = prohibitDtd_;
+    if (resolveExternals_)
+        options.dtdFallbackFolder = TApplicationInfo::DSDir();
+    return options;
+}
+
 bool TXmlDomDocument::load(const QVariant &source)
 {
-    const bool loaded = Adopt(LoadDomFile(source.toString(), settings_->preserveWhiteSpace));
+    const bool loaded = Adopt(LoadDomFile(source.toString(), LoadOptions()));
     url_ = loaded ? source.toString() : QString();
     return loaded;
 }
@@ -234,7 +277,7 @@ bool TXmlDomDocument::load(const QVariant &source)
 bool TXmlDomDocument::loadXML(const QString &text)
 {
     url_.clear();
-    return Adopt(LoadDomText(text, settings_->preserveWhiteSpace));
+    return Adopt(LoadDomText(text, LoadOptions()));
 }
 
 QObject *TXmlDomDocument::ParseError() const
@@ -263,6 +306,10 @@ void TXmlDomDocument::setDomProperty(const QString &name, const QVariant &value)
         settings_->selectionNamespaces = value.toString();
         return;
     }
+    if (bool *flag = Flag(name)) {
+        *flag = value.toBool();
+        return;
+    }
     otherProperties_.insert(name.toLower(), value);
 }
 
@@ -272,5 +319,18 @@ QVariant TXmlDomDocument::getDomProperty(const QString &name) const
         return settings_->xpath ? QStringLiteral("XPath") : QStringLiteral("XSLPattern");
     if (name.compare(QLatin1String("SelectionNamespaces"), Qt::CaseInsensitive) == 0)
         return settings_->selectionNamespaces;
+    if (bool *flag = const_cast<TXmlDomDocument *>(this)->Flag(name))
+        return *flag;
     return otherProperties_.value(name.toLower());
+}
+
+bool *TXmlDomDocument::Flag(const QString &name)
+{
+    if (name.compare(QLatin1String("ProhibitDTD"), Qt::CaseInsensitive) == 0)
+        return &prohibitDtd_;
+    if (name.compare(QLatin1String("ValidateOnParse"), Qt::CaseInsensitive) == 0)
+        return &validateOnParse_;
+    if (name.compare(QLatin1String("ResolveExternals"), Qt::CaseInsensitive) == 0)
+        return &resolveExternals_;
+    return nullptr;
 }

@@ -8,6 +8,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <optional>
 
 // The XML DOM that scripts create with ActiveXObject, read-only, over
 // libxml2. Every node object holds its document (shared ownership), so a
@@ -140,6 +141,25 @@ public:
     Q_INVOKABLE QObject *getNamedItem(const QString &name) const;
 };
 
+// What a DOM ProgID gives a new document: its selection language and the
+// defaults of its parser settings.
+struct TDomProfile {
+    // SelectionLanguage starts as XPath (true) or as XSL Patterns.
+    bool xpath = false;
+    bool validateOnParse = true;
+    bool resolveExternals = true;
+    // setProperty("ProhibitDTD"): a DOCTYPE fails the load.
+    bool prohibitDtd = false;
+};
+
+// The profile of a DOM document ProgID (letter case and surrounding
+// blanks ignored); nothing for a name that is not one:
+//   version-independent, 2.6 and 3.0 names: XSL Patterns, validating,
+//     external DTD read, DOCTYPE allowed;
+//   4.0 and 5.0: as those, with XPath;
+//   6.0: XPath, not validating, nothing external read, DOCTYPE prohibited.
+std::optional<TDomProfile> DomProfileForProgId(const QString &progId);
+
 // The document object of "Microsoft.XMLDOM" and its relatives.
 class TXmlDomDocument : public TXmlDomNode {
     Q_OBJECT
@@ -152,9 +172,7 @@ class TXmlDomDocument : public TXmlDomNode {
     Q_PROPERTY(QString url READ Url)
 
 public:
-    // xpath: whether SelectionLanguage starts as XPath (the 4.0 and later
-    // names) or as XSL Patterns (the older names).
-    explicit TXmlDomDocument(bool xpath);
+    explicit TXmlDomDocument(const TDomProfile &profile);
 
     bool Async() const { return async_; }
     // Loading is always synchronous; the flag is kept for scripts that read it back.
@@ -163,23 +181,29 @@ public:
     // Applies to the next load.
     void SetPreserveWhiteSpace(bool value) { settings_->preserveWhiteSpace = value; }
     bool ValidateOnParse() const { return validateOnParse_; }
-    // Documents are never validated; the flag is kept only.
+    // Applies to the next load: validate against the DOCTYPE's DTD (see
+    // TDomLoadOptions).
     void SetValidateOnParse(bool value) { validateOnParse_ = value; }
     bool ResolveExternals() const { return resolveExternals_; }
-    // External entities and DTDs are never loaded; the flag is kept only.
+    // Applies to the next load: read the DOCTYPE's external DTD, from the
+    // document's folder or else the workspace's DS folder. No other
+    // external entity is ever read.
     void SetResolveExternals(bool value) { resolveExternals_ = value; }
     QObject *ParseError() const;
     QObject *DocumentElement() const;
     // The file of the last successful load; empty otherwise.
     QString Url() const { return url_; }
 
-    // Loads a file; false when it cannot be read or parsed (see parseError).
+    // Loads a file; false when it cannot be read or parsed, or breaks its
+    // DTD (see parseError).
     Q_INVOKABLE bool load(const QVariant &source);
-    // Loads a document from text; false when it does not parse.
+    // Loads a document from text; false as for load. Having no folder, it
+    // finds an external DTD in the workspace's DS folder only.
     Q_INVOKABLE bool loadXML(const QString &text);
     // setProperty/getProperty of the DOM: "SelectionLanguage" ("XPath" or
-    // "XSLPattern"), "SelectionNamespaces"; other names are kept and read
-    // back without effect.
+    // "XSLPattern"), "SelectionNamespaces", "ProhibitDTD", and
+    // "ValidateOnParse" and "ResolveExternals" as the properties of those
+    // names; other names are kept and read back without effect.
     Q_INVOKABLE void setDomProperty(const QString &name, const QVariant &value);
     Q_INVOKABLE QVariant getDomProperty(const QString &name) const;
 
@@ -188,11 +212,15 @@ protected:
 
 private:
     bool Adopt(const TDomLoadResult &result);
+    TDomLoadOptions LoadOptions() const;
+    // The parser flag a setProperty name stands for; null for other names.
+    bool *Flag(const QString &name);
 
     TDomLoadResult lastLoad_;
     QString url_;
     QVariantMap otherProperties_;
     bool async_ = true;
-    bool validateOnParse_ = true;
-    bool resolveExternals_ = false;
+    bool validateOnParse_;
+    bool resolveExternals_;
+    bool prohibitDtd_;
 };

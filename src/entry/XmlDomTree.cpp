@@ -1,5 +1,7 @@
 #include "entry/XmlDomTree.h"
 
+#include "entry/XmlDomDtd.h"
+
 #include "app/utils/Errors.h"
 #include "app/utils/Paths.h"
 #include "app/utils/TextFile.h"
@@ -8,7 +10,9 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
@@ -16,14 +20,17 @@
 
 namespace {
 
-// DTDs and external entities are never loaded, the network never used.
+// The network is never used; a DTD is loaded and validated against only
+// as TDomLoadOptions asks (XML_PARSE_DTDLOAD, XML_PARSE_DTDVALID added per
+// load), and then only through ResolveExternalSubset below.
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOWARNING | XML_PARSE_NOERROR;
 
-// parseError.errorCode values: parse errors are this base plus libxml2's
-// error code; the two others are the usual codes for their failures.
+// parseError.errorCode values: parse and validation errors are this base
+// plus libxml2's error code; the others are the usual codes for their
+// failures (DomErrorCode).
 constexpr unsigned kParseErrorBase = 0xC00CE000u;
-constexpr int kFileNotFound = static_cast<int>(0x800C0006u);
-constexpr int kAccessDenied = static_cast<int>(0x80070005u);
+// libxml2 has no code for a refused DOCTYPE; this one follows its codes.
+constexpr int kDtdProhibited = static_cast<int>(kParseErrorBase + 0x5FFu);
 
 const xmlChar *X(const QByteArray &bytes)
 {
@@ -84,8 +91,122 @@ void DropBlankText(xmlNodePtr parent)
     }
 }
 
+// What one parse knows beyond libxml2's context. Set for the length of a
+// parse on its thread; the callbacks below find it there.
+struct TParseState {
+    const TDomLoadOptions *options = nullptr;
+    QString documentFolder;
+    // The first error of error level or above that libxml2 reported.
+    bool hasError = false;
+    int code = 0;
+    QString message;
+    int line = 0;
+    int column = 0;
+    QString file;
+    // A refusal of the DOM's own (DOCTYPE prohibited, DTD missing or not
+    // read); it stops the parse and is what parseError shows.
+    bool refused = false;
+    int refusedCode = 0;
+    QString refusedReason;
+    int refusedLine = 0;
+    int refusedColumn = 0;
+    // The document has a DOCTYPE; without one there is nothing to
+    // validate against and it is never invalid.
+    bool sawDoctype = false;
+    bool externalSubsetAsked = false;
+    // The DOCTYPE named an external DTD that was not read, so the
+    // declarations are incomplete and validity is not judged.
+    bool externalSubsetSkipped = false;
+    // The DTD read; its bytes stay alive for the whole parse.
+    TDomDtdFile dtd;
+};
+
+thread_local TParseState *t_parseState = nullptr;
+
+void Refuse(xmlParserCtxtPtr ctxt, TParseState *state, int code, const QString &reason)
+{
+    state->refused = true;
+    state->refusedCode = code;
+    state->refusedReason = reason;
+    state->refusedLine = ctxt->input ? ctxt->input->line : 0;
+    state->refusedColumn = ctxt->input ? ctxt->input->col : 0;
+    xmlStopParser(ctxt);
+}
+
+void CaptureFirstError(void *, xmlErrorPtr error)
+{
+    TParseState *state = t_parseState;
+    if (!state || !error || state->hasError || error->level < XML_ERR_ERROR)
+        return;
+    if (error->domain == XML_FROM_VALID && !state->sawDoctype)
+        return;
+    state->hasError = true;
+    state->code = error->code;
+    state->message = error->message ? TrimXmlSpace(Q(reinterpret_cast<const xmlChar *>(error->message))) : QString();
+    state->line = error->line;
+    state->column = error->int2;
+    state->file = error->file ? QString::fromUtf8(error->file) : QString();
+}
+
+void InternalSubset(void *ctx, const xmlChar *name, const xmlChar *externalId, const xmlChar *systemId)
+{
+    auto *ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    TParseState *state = t_parseState;
+    if (state)
+        state->sawDoctype = true;
+    if (state && state->options->prohibitDtd) {
+        Refuse(ctxt, state, kDtdProhibited, QStringLiteral("DTD is prohibited."));
+        return;
+    }
+    xmlSAX2InternalSubset(ctx, name, externalId, systemId);
+}
+
+// The parser asks for the DOCTYPE's external DTD here (and for nothing
+// else: external entities go through the loader that TDomEntityGuard
+// shuts).
+xmlParserInputPtr ResolveExternalSubset(void *ctx, const xmlChar *, const xmlChar *systemId)
+{
+    auto *ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    TParseState *state = t_parseState;
+    if (!state || state->externalSubsetAsked || ctxt->inSubset != 2 || !systemId)
+        return nullptr;
+    state->externalSubsetAsked = true;
+    if (!state->options->resolveExternals) {
+        state->externalSubsetSkipped = true;
+        return nullptr;
+    }
+    state->dtd = ReadDomDtd(Q(systemId), state->documentFolder, state->options->dtdFallbackFolder);
+    if (state->dtd.errorCode != 0) {
+        Refuse(ctxt, state, state->dtd.errorCode, state->dtd.reason);
+        return nullptr;
+    }
+    xmlParserInputBufferPtr buffer = xmlParserInputBufferCreateMem(
+        state->dtd.bytes.constData(), static_cast<int>(state->dtd.bytes.size()), XML_CHAR_ENCODING_NONE);
+    xmlParserInputPtr input = buffer ? xmlNewIOInputStream(ctxt, buffer, XML_CHAR_ENCODING_NONE) : nullptr;
+    if (!input) {
+        if (buffer)
+            xmlFreeParserInputBuffer(buffer);
+        Refuse(ctxt, state, static_cast<int>(kParseErrorBase), QStringLiteral("The DTD could not be read."));
+        return nullptr;
+    }
+    input->filename = reinterpret_cast<const char *>(xmlStrdup(X(state->dtd.path.toUtf8())));
+    return input;
+}
+
+// The line of text shown as srcText: line (1-based) of characters.
+QString SourceLine(const QString &characters, int line)
+{
+    const QStringList lines = characters.split(QLatin1Char('\n'));
+    if (line < 1 || line > lines.size())
+        return QString();
+    QString text = lines.at(line - 1);
+    if (text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    return text;
+}
+
 TDomLoadResult Parse(const QByteArray &bytes, const QString &url, const char *encoding,
-                     const QString &characters, bool preserveWhiteSpace)
+                     const QString &characters, const TDomLoadOptions &options)
 {
     TDomLoadResult result;
     result.url = url;
@@ -95,30 +216,75 @@ TDomLoadResult Parse(const QByteArray &bytes, const QString &url, const char *en
         result.reason = QStringLiteral("The XML parser could not be started.");
         return result;
     }
+    ctxt->sax->serror = CaptureFirstError;
+    ctxt->sax->internalSubset = InternalSubset;
+    ctxt->sax->resolveEntity = ResolveExternalSubset;
+    TParseState state;
+    state.options = &options;
+    if (!url.isEmpty())
+        state.documentFolder = QFileInfo(url).absolutePath();
+    int parseOptions = kParseOptions;
+    if (options.resolveExternals)
+        parseOptions |= XML_PARSE_DTDLOAD;
+    if (options.validateOnParse)
+        parseOptions |= XML_PARSE_DTDVALID;
+
     const QByteArray urlBytes = url.toUtf8();
-    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, bytes.constData(), static_cast<int>(bytes.size()),
-                                      urlBytes.isEmpty() ? nullptr : urlBytes.constData(), encoding, kParseOptions);
-    if (!doc || !ctxt->wellFormed) {
-        const xmlError *error = xmlCtxtGetLastError(ctxt);
-        result.errorCode = static_cast<int>(kParseErrorBase + static_cast<unsigned>(error ? error->code : 1));
-        result.reason = error && error->message ? TrimXmlSpace(Q(reinterpret_cast<const xmlChar *>(error->message)))
-                                                : QStringLiteral("The document is not well-formed.");
-        result.line = error ? error->line : 0;
-        result.linePos = error ? error->int2 : 0;
-        result.filePos = static_cast<int>(xmlByteConsumed(ctxt));
-        const QStringList lines = characters.split(QLatin1Char('\n'));
-        if (result.line >= 1 && result.line <= lines.size()) {
-            QString line = lines.at(result.line - 1);
-            if (line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
-            result.srcText = line;
+    xmlDocPtr doc = nullptr;
+    TDomEntityGuard::TRefusal entityRefused;
+    {
+        const TDomEntityGuard guard;
+        t_parseState = &state;
+        doc = xmlCtxtReadMemory(ctxt, bytes.constData(), static_cast<int>(bytes.size()),
+                                urlBytes.isEmpty() ? nullptr : urlBytes.constData(), encoding, parseOptions);
+        t_parseState = nullptr;
+        entityRefused = guard.FirstRefusal();
+    }
+    // Asked to resolve externals, the DOM refuses all but the DTD: a
+    // document that needs another one cannot be loaded as it is meant.
+    if (!state.refused && options.resolveExternals && !entityRefused.url.isEmpty()) {
+        state.refused = true;
+        state.refusedCode = DomErrorCode::AccessDenied;
+        state.refusedReason = QStringLiteral("Access is denied: the external entity \"%1\" is not read; "
+                                             "only the DOCTYPE's DTD is.")
+                                  .arg(entityRefused.url);
+        state.refusedLine = entityRefused.line;
+        state.refusedColumn = entityRefused.column;
+    }
+    const bool wellFormed = doc && ctxt->wellFormed;
+    const bool invalid =
+        options.validateOnParse && state.sawDoctype && !state.externalSubsetSkipped && !ctxt->valid;
+    if (state.refused || !wellFormed || invalid) {
+        if (state.refused) {
+            result.errorCode = state.refusedCode;
+            result.reason = state.refusedReason;
+            result.line = state.refusedLine;
+            result.linePos = state.refusedColumn;
+        } else if (state.hasError) {
+            result.errorCode = static_cast<int>(kParseErrorBase + static_cast<unsigned>(state.code));
+            result.reason = state.message.isEmpty() ? QStringLiteral("The document is not valid.") : state.message;
+            result.line = state.line;
+            result.linePos = state.column;
+        } else {
+            const xmlError *error = xmlCtxtGetLastError(ctxt);
+            result.errorCode = static_cast<int>(kParseErrorBase + static_cast<unsigned>(error ? error->code : 1));
+            result.reason = error && error->message
+                ? TrimXmlSpace(Q(reinterpret_cast<const xmlChar *>(error->message)))
+                : QStringLiteral("The document is not well-formed.");
+            result.line = error ? error->line : 0;
+            result.linePos = error ? error->int2 : 0;
         }
+        result.filePos = static_cast<int>(xmlByteConsumed(ctxt));
+        const bool inDtd = !state.refused && !state.dtd.path.isEmpty() && state.file == state.dtd.path;
+        if (inDtd)
+            result.url = state.dtd.path;
+        result.srcText = SourceLine(inDtd ? DecodeForDisplay(state.dtd.bytes) : characters, result.line);
         xmlFreeDoc(doc);
         xmlFreeParserCtxt(ctxt);
         return result;
     }
     xmlFreeParserCtxt(ctxt);
-    if (!preserveWhiteSpace)
+    if (!options.preserveWhiteSpace)
         DropBlankText(reinterpret_cast<xmlNodePtr>(doc));
     QString head = characters.left(64);
     if (head.startsWith(QChar(0xFEFF)))
@@ -161,7 +327,7 @@ void TDomTree::SetWrapper(xmlNodePtr node, QObject *wrapper)
     wrappers_.insert(node, wrapper);
 }
 
-TDomLoadResult LoadDomFile(const QString &path, bool preserveWhiteSpace)
+TDomLoadResult LoadDomFile(const QString &path, const TDomLoadOptions &options)
 {
     QString local = path.trimmed();
     if (local.startsWith(QLatin1String("file:///"), Qt::CaseInsensitive))
@@ -172,13 +338,13 @@ TDomLoadResult LoadDomFile(const QString &path, bool preserveWhiteSpace)
     TDomLoadResult result;
     result.url = path;
     if (local.contains(QLatin1String("://"))) {
-        result.errorCode = kAccessDenied;
+        result.errorCode = DomErrorCode::AccessDenied;
         result.reason = QStringLiteral("Access is denied: only local files can be loaded.");
         return result;
     }
     const QString resolved = ResolveCaseInsensitive(local);
     if (local.isEmpty() || !QFileInfo(resolved).isFile()) {
-        result.errorCode = kFileNotFound;
+        result.errorCode = DomErrorCode::FileNotFound;
         result.reason = QStringLiteral("The system cannot locate the object specified.");
         return result;
     }
@@ -186,18 +352,19 @@ TDomLoadResult LoadDomFile(const QString &path, bool preserveWhiteSpace)
     try {
         bytes = ReadFileBytes(resolved);
     } catch (const TFileError &error) {
-        result.errorCode = kAccessDenied;
+        result.errorCode = DomErrorCode::AccessDenied;
         result.reason = error.Message();
         return result;
     }
-    TDomLoadResult parsed = Parse(bytes, resolved, nullptr, DecodeForDisplay(bytes), preserveWhiteSpace);
-    parsed.url = path;
+    TDomLoadResult parsed = Parse(bytes, resolved, nullptr, DecodeForDisplay(bytes), options);
+    if (parsed.url == resolved)
+        parsed.url = path;
     return parsed;
 }
 
-TDomLoadResult LoadDomText(const QString &text, bool preserveWhiteSpace)
+TDomLoadResult LoadDomText(const QString &text, const TDomLoadOptions &options)
 {
-    return Parse(text.toUtf8(), QString(), "UTF-8", text, preserveWhiteSpace);
+    return Parse(text.toUtf8(), QString(), "UTF-8", text, options);
 }
 
 QString XslPatternToXPath(const QString &pattern)

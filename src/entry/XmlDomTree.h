@@ -61,15 +61,35 @@ struct TDomLoadResult {
     QString url;
 };
 
+// How a document is read. A DOCTYPE's external DTD is read only when
+// resolveExternals is set, and only through ReadDomDtd (XmlDomDtd.h): from
+// the document's folder, else from dtdFallbackFolder; a DTD that cannot be
+// read then fails the load. The document is validated when validateOnParse
+// is set and its DTD is complete: its internal subset alone when the
+// DOCTYPE names no external DTD, both subsets when the external one was
+// read; a DOCTYPE whose external DTD is not read (resolveExternals off)
+// leaves the document unvalidated. The first violation fails the load.
+// No other external resource is ever read, the network never used.
+struct TDomLoadOptions {
+    bool preserveWhiteSpace = false;
+    bool validateOnParse = false;
+    bool resolveExternals = false;
+    // A DOCTYPE of any kind fails the load.
+    bool prohibitDtd = false;
+    // Where a DTD missing beside the document is looked for (the
+    // workspace's DS folder); the only place for documents loaded from text.
+    QString dtdFallbackFolder;
+};
+
 // Parses a file (path resolved without regard to letter case; "\" read as
 // "/"; "file://" URLs accepted; other URLs refused). The declared encoding
-// is honoured, GBK included. Never loads a DTD or external entity and never
-// touches the network. Unless preserveWhiteSpace, white-space-only text
-// nodes are dropped (except under xml:space="preserve").
-TDomLoadResult LoadDomFile(const QString &path, bool preserveWhiteSpace);
+// is honoured, GBK included. Unless preserveWhiteSpace, white-space-only
+// text nodes are dropped (except under xml:space="preserve"). Failures
+// inside an external DTD give its path as url and its line as srcText.
+TDomLoadResult LoadDomFile(const QString &path, const TDomLoadOptions &options);
 // As LoadDomFile, from text that is already characters (its declared
-// encoding is ignored).
-TDomLoadResult LoadDomText(const QString &text, bool preserveWhiteSpace);
+// encoding is ignored). It has no folder of its own.
+TDomLoadResult LoadDomText(const QString &text, const TDomLoadOptions &options);
 
 // Nodes selected by expression from context, in document order. Under XSL
 // Patterns a "[n]" with a plain integer n is the (n+1)th item. On a bad

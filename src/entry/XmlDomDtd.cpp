@@ -152,7 +152,10 @@ struct TDomEntityGuardAccess {
         if (!refusal.url.isEmpty())
             return;
         refusal.url = url ? QString::fromUtf8(url) : QStringLiteral("?");
+        if (!ctxt || !ctxt->input)
+            ctxt = t_guard->parser_;
         if (ctxt && ctxt->input) {
+            refusal.file = ctxt->input->filename ? QString::fromUtf8(ctxt->input->filename) : QString();
             refusal.line = ctxt->input->line;
             refusal.column = ctxt->input->col;
         }
@@ -181,8 +184,8 @@ void InstallGuardedLoader()
 
 } // namespace
 
-TDomEntityGuard::TDomEntityGuard()
-    : previous_(t_guard)
+TDomEntityGuard::TDomEntityGuard(xmlParserCtxtPtr parser)
+    : previous_(t_guard), parser_(parser)
 {
     InstallGuardedLoader();
     t_guard = this;

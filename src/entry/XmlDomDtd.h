@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+using xmlParserCtxtPtr = struct _xmlParserCtxt *;
+
 // Where the scripts' XML DOM may read an external DTD from, and the guard
 // that keeps every other external resource out of its parser.
 
@@ -41,18 +43,21 @@ TDomDtdFile ReadDomDtd(const QString &systemId, const QString &documentFolder, c
 // general entities of a document, catalogs), so a parse can read nothing
 // but the bytes handed to it. Other threads, and parsers run while no
 // guard lives, are not affected. Guards may nest; the innermost records.
+// parser, when given, is the parse the guard is for: a refusal made for a
+// sub-parse of it (an external entity) records where that parse was.
 class TDomEntityGuard {
 public:
-    TDomEntityGuard();
+    explicit TDomEntityGuard(xmlParserCtxtPtr parser = nullptr);
     ~TDomEntityGuard();
     TDomEntityGuard(const TDomEntityGuard &) = delete;
     TDomEntityGuard &operator=(const TDomEntityGuard &) = delete;
 
     // The first request refused while this guard lived (its URL as
-    // libxml2 gave it), with the line and column the parser was at; an
-    // empty url when nothing was asked for.
+    // libxml2 gave it), with the file, line and column the parser was at;
+    // an empty url when nothing was asked for.
     struct TRefusal {
         QString url;
+        QString file;
         int line = 0;
         int column = 0;
     };
@@ -61,5 +66,6 @@ public:
 private:
     friend struct TDomEntityGuardAccess;
     TDomEntityGuard *previous_;
+    xmlParserCtxtPtr parser_;
     TRefusal refusal_;
 };

@@ -108,6 +108,7 @@ struct TParseState {
     bool refused = false;
     int refusedCode = 0;
     QString refusedReason;
+    QString refusedFile;
     int refusedLine = 0;
     int refusedColumn = 0;
     // The document has a DOCTYPE; without one there is nothing to
@@ -128,6 +129,7 @@ void Refuse(xmlParserCtxtPtr ctxt, TParseState *state, int code, const QString &
     state->refused = true;
     state->refusedCode = code;
     state->refusedReason = reason;
+    state->refusedFile = ctxt->input && ctxt->input->filename ? QString::fromUtf8(ctxt->input->filename) : QString();
     state->refusedLine = ctxt->input ? ctxt->input->line : 0;
     state->refusedColumn = ctxt->input ? ctxt->input->col : 0;
     xmlStopParser(ctxt);
@@ -233,7 +235,7 @@ TDomLoadResult Parse(const QByteArray &bytes, const QString &url, const char *en
     xmlDocPtr doc = nullptr;
     TDomEntityGuard::TRefusal entityRefused;
     {
-        const TDomEntityGuard guard;
+        const TDomEntityGuard guard(ctxt);
         t_parseState = &state;
         doc = xmlCtxtReadMemory(ctxt, bytes.constData(), static_cast<int>(bytes.size()),
                                 urlBytes.isEmpty() ? nullptr : urlBytes.constData(), encoding, parseOptions);
@@ -250,6 +252,7 @@ TDomLoadResult Parse(const QByteArray &bytes, const QString &url, const char *en
                                   .arg(entityRefused.url);
         state.refusedLine = entityRefused.line;
         state.refusedColumn = entityRefused.column;
+        state.refusedFile = entityRefused.file;
     }
     const bool wellFormed = doc && ctxt->wellFormed;
     const bool invalid =
@@ -275,7 +278,10 @@ TDomLoadResult Parse(const QByteArray &bytes, const QString &url, const char *en
             result.linePos = error ? error->int2 : 0;
         }
         result.filePos = static_cast<int>(xmlByteConsumed(ctxt));
-        const bool inDtd = !state.refused && !state.dtd.path.isEmpty() && state.file == state.dtd.path;
+        // Where the failure lies: a refusal made while the DTD was read names
+        // it as file, as does an error libxml2 found in it.
+        const bool inDtd =
+            !state.dtd.path.isEmpty() && (state.refused ? state.refusedFile : state.file) == state.dtd.path;
         if (inDtd)
             result.url = state.dtd.path;
         result.srcText = SourceLine(inDtd ? DecodeForDisplay(state.dtd.bytes) : characters, result.line);

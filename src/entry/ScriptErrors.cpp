@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 TScriptError::TScriptError(int number, int line, int column, const QString &sourceText,
@@ -28,26 +29,57 @@ QString ScriptErrorReport(int number, int line, int column, const QString &sourc
         + FormatText(QStringLiteral("错误说明:%S"), {description}) + crlf;
 }
 
+namespace {
+
+// The descriptions of the numbers the host reports, as the Chinese edition
+// of the engine family words them. 9000 is the host's own.
+struct TDescription {
+    int number;
+    const char *text;
+};
+
+const TDescription kDescriptions[] = {
+    {ScriptErrorNumber::InvalidCall, "无效的过程调用或参数"},
+    {ScriptErrorNumber::SubscriptOutOfRange, "下标越界"},
+    {ScriptErrorNumber::TypeMismatch, "类型不匹配"},
+    {ScriptErrorNumber::OutOfStack, "堆栈空间溢出"},
+    {ScriptErrorNumber::FileNotFound, "文件未找到"},
+    {ScriptErrorNumber::InputPastEnd, "输入超出文件尾"},
+    {ScriptErrorNumber::PermissionDenied, "没有权限"},
+    {ScriptErrorNumber::CannotCreateObject, "Automation 服务器不能创建对象"},
+    {ScriptErrorNumber::NoSuchMember, "对象不支持此属性或方法"},
+    {ScriptErrorNumber::KeyAlreadyExists, "此关键字已经与该集合的一个元素相关联"},
+    {ScriptErrorNumber::SyntaxError, "语法错误"},
+    {ScriptErrorNumber::ExpectedSemicolon, "缺少 ';'"},
+    {ScriptErrorNumber::ExpectedCloseParen, "缺少 ')'"},
+    {ScriptErrorNumber::ExpectedCloseBrace, "缺少 '}'"},
+    {ScriptErrorNumber::UnterminatedString, "未结束的字符串常量"},
+    {ScriptErrorNumber::FunctionExpected, "缺少函数"},
+    {ScriptErrorNumber::ObjectExpected, "缺少对象"},
+    {ScriptErrorNumber::UndefinedIdentifier, "'%1' 未定义"},
+    {ScriptErrorNumber::VBArrayExpected, "缺少 VBArray"},
+    {ScriptErrorNumber::UncaughtException, "引发了异常但未捕获"},
+    {ScriptErrorNumber::TimedOut, "脚本运行超时"},
+};
+
+} // namespace
+
 QString ScriptErrorDescription(int number)
 {
-    switch (number) {
-    case ScriptErrorNumber::InvalidCall: return QStringLiteral("Invalid procedure call or argument");
-    case ScriptErrorNumber::TypeMismatch: return QStringLiteral("Type mismatch");
-    case ScriptErrorNumber::OutOfStack: return QStringLiteral("Out of stack space");
-    case ScriptErrorNumber::FileNotFound: return QStringLiteral("File not found");
-    case ScriptErrorNumber::InputPastEnd: return QStringLiteral("Input past end of file");
-    case ScriptErrorNumber::PermissionDenied: return QStringLiteral("Permission denied");
-    case ScriptErrorNumber::CannotCreateObject: return QStringLiteral("Automation server can't create object");
-    case ScriptErrorNumber::NoSuchMember: return QStringLiteral("Object doesn't support this property or method");
-    case ScriptErrorNumber::SyntaxError: return QStringLiteral("Syntax error");
-    case ScriptErrorNumber::FunctionExpected: return QStringLiteral("Function expected");
-    case ScriptErrorNumber::ObjectExpected: return QStringLiteral("Object expected");
-    case ScriptErrorNumber::UndefinedIdentifier: return QStringLiteral("Undefined identifier");
-    case ScriptErrorNumber::VBArrayExpected: return QStringLiteral("VBArray expected");
-    case ScriptErrorNumber::UncaughtException: return QStringLiteral("Exception thrown and not caught");
-    case ScriptErrorNumber::TimedOut: return QStringLiteral("Script timed out");
-    default: return QString();
+    for (const TDescription &d : kDescriptions) {
+        if (d.number == number)
+            return QString::fromUtf8(d.text);
     }
+    return QString();
+}
+
+QList<int> DescribedScriptErrors()
+{
+    QList<int> numbers;
+    for (const TDescription &d : kDescriptions)
+        numbers << d.number;
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
 }
 
 namespace {
@@ -57,19 +89,40 @@ namespace {
 struct TMessageRule {
     const char *pattern;
     int number;
-    // Description; "%1" is replaced by the pattern's first capture.
-    const char *description;
 };
 
 const TMessageRule kTypeErrorRules[] = {
-    {R"(^Property '(.*)' of object .* is not a function$)", ScriptErrorNumber::NoSuchMember,
-     "Object doesn't support property or method '%1'"},
+    {R"(^Property '(.*)' of object .* is not a function$)", ScriptErrorNumber::NoSuchMember},
     {R"(^Cannot (?:read|call|set) (?:property|method) '(.*)' of (?:undefined|null)$)",
-     ScriptErrorNumber::ObjectExpected, "Object expected"},
+     ScriptErrorNumber::ObjectExpected},
     {R"(^Value is (?:undefined|null) and could not be converted to an object$)",
-     ScriptErrorNumber::ObjectExpected, "Object expected"},
-    {R"(^(.*) is not a function$)", ScriptErrorNumber::FunctionExpected, "Function expected"},
+     ScriptErrorNumber::ObjectExpected},
+    {R"(^(.*) is not a function$)", ScriptErrorNumber::FunctionExpected},
 };
+
+// "Expected token `x'": the token the engine missed, and its number.
+const struct {
+    const char *token;
+    int number;
+} kExpectedTokens[] = {
+    {";", ScriptErrorNumber::ExpectedSemicolon},
+    {")", ScriptErrorNumber::ExpectedCloseParen},
+    {"}", ScriptErrorNumber::ExpectedCloseBrace},
+};
+
+// Whether a string literal opened by the quote at index start of line ends
+// on that line.
+bool StringEndsOnLine(const QString &line, qsizetype start)
+{
+    const QChar quote = line.at(start);
+    for (qsizetype i = start + 1; i < line.size(); ++i) {
+        if (line.at(i) == QLatin1Char('\\'))
+            ++i;
+        else if (line.at(i) == quote)
+            return true;
+    }
+    return false;
+}
 
 TScriptErrorInfo MatchRules(const TMessageRule *rules, size_t count, const QString &message,
                             bool *matched)
@@ -80,10 +133,7 @@ TScriptErrorInfo MatchRules(const TMessageRule *rules, size_t count, const QStri
         if (!match.hasMatch())
             continue;
         *matched = true;
-        QString description = QString::fromUtf8(rules[i].description);
-        if (description.contains(QLatin1String("%1")))
-            description = description.arg(match.captured(1));
-        return {rules[i].number, description};
+        return {rules[i].number, ScriptErrorDescription(rules[i].number)};
     }
     *matched = false;
     return {};
@@ -93,17 +143,15 @@ TScriptErrorInfo MatchRules(const TMessageRule *rules, size_t count, const QStri
 
 TScriptErrorInfo ClassifyEngineError(const QString &name, const QString &message)
 {
-    if (name == QLatin1String("SyntaxError")) {
-        QString description = ScriptErrorDescription(ScriptErrorNumber::SyntaxError);
-        if (!message.isEmpty())
-            description += QStringLiteral(" (") + message + QLatin1Char(')');
-        return {ScriptErrorNumber::SyntaxError, description};
-    }
+    if (name == QLatin1String("SyntaxError"))
+        return ClassifySyntaxError(message);
     if (name == QLatin1String("ReferenceError")) {
         static const QRegularExpression notDefined(QStringLiteral("^(.*) is not defined$"));
         const QRegularExpressionMatch match = notDefined.match(message);
         return {ScriptErrorNumber::UndefinedIdentifier,
-                match.hasMatch() ? QStringLiteral("'%1' is undefined").arg(match.captured(1)) : message};
+                match.hasMatch()
+                    ? ScriptErrorDescription(ScriptErrorNumber::UndefinedIdentifier).arg(match.captured(1))
+                    : message};
     }
     if (name == QLatin1String("TypeError")) {
         bool matched = false;
@@ -123,6 +171,27 @@ TScriptErrorInfo ClassifyEngineError(const QString &name, const QString &message
     if (description.isEmpty())
         description = ScriptErrorDescription(ScriptErrorNumber::UncaughtException);
     return {ScriptErrorNumber::UncaughtException, description};
+}
+
+TScriptErrorInfo ClassifySyntaxError(const QString &message, const QString &lineText, int column)
+{
+    const auto info = [](int number) { return TScriptErrorInfo{number, ScriptErrorDescription(number)}; };
+    // The engine names the column where the literal starts.
+    const qsizetype at = column - 1;
+    if (at >= 0 && at < lineText.size()) {
+        const QChar c = lineText.at(at);
+        if ((c == QLatin1Char('"') || c == QLatin1Char('\'')) && !StringEndsOnLine(lineText, at))
+            return info(ScriptErrorNumber::UnterminatedString);
+    }
+    static const QRegularExpression expected(QStringLiteral("^Expected token `(.*)'$"));
+    const QRegularExpressionMatch match = expected.match(message);
+    if (match.hasMatch()) {
+        for (const auto &token : kExpectedTokens) {
+            if (match.captured(1) == QLatin1String(token.token))
+                return info(token.number);
+        }
+    }
+    return info(ScriptErrorNumber::SyntaxError);
 }
 
 int ScriptErrorCode(int number)

@@ -2,12 +2,14 @@
 
 #include "app/utils/Errors.h"
 
+#include <QList>
 #include <QString>
 
 // Error numbers the script host reports, in the numbering the rule scripts
 // and their support staff know (docs/script-errors.md lists them).
 namespace ScriptErrorNumber {
 constexpr int InvalidCall = 5;            // invalid procedure call or argument
+constexpr int SubscriptOutOfRange = 9;
 constexpr int TypeMismatch = 13;
 constexpr int OutOfStack = 28;
 constexpr int FileNotFound = 53;
@@ -15,7 +17,12 @@ constexpr int InputPastEnd = 62;
 constexpr int PermissionDenied = 70;
 constexpr int CannotCreateObject = 429;
 constexpr int NoSuchMember = 438;         // also: the called function is not defined
-constexpr int SyntaxError = 1002;
+constexpr int KeyAlreadyExists = 457;     // Scripting.Dictionary.Add of a key it has
+constexpr int SyntaxError = 1002;         // any syntax error without a number of its own
+constexpr int ExpectedSemicolon = 1004;
+constexpr int ExpectedCloseParen = 1006;
+constexpr int ExpectedCloseBrace = 1009;
+constexpr int UnterminatedString = 1015;
 constexpr int FunctionExpected = 5002;
 constexpr int ObjectExpected = 5007;
 constexpr int UndefinedIdentifier = 5009;
@@ -64,8 +71,21 @@ struct TScriptErrorInfo {
 // "TypeError", and its message) to the script error number and description.
 TScriptErrorInfo ClassifyEngineError(const QString &name, const QString &message);
 
-// The description that belongs to one of the numbers above.
+// A syntax error of the engine: the number the engine's message tells
+// ("Expected token `;'" is 1004, `)' 1006, `}' 1009; any other 1002).
+// Given the failing line and the 1-based column the engine names, it also
+// tells an unterminated string (1015), which the engine reports under
+// another message.
+TScriptErrorInfo ClassifySyntaxError(const QString &message, const QString &lineText = QString(),
+                                     int column = 0);
+
+// The description that belongs to one of the numbers above, in Chinese as
+// a Chinese Windows shows it; empty for other numbers. 5009 has "%1" for
+// the undefined name.
 QString ScriptErrorDescription(int number);
+
+// The numbers that have a description, ascending.
+QList<int> DescribedScriptErrors();
 
 // A number as scripts see it in Error.number: numbers below 65536 are
 // given in their 0x800A0000 form (negative), as the engine family does.

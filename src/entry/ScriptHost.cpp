@@ -5,6 +5,7 @@
 #include "app/utils/Paths.h"
 #include "app/utils/TextFile.h"
 #include "entry/HostBridge.h"
+#include "entry/ScriptDialect.h"
 #include "entry/ScriptValues.h"
 
 #include <QFile>
@@ -53,6 +54,11 @@ TScriptHost::TScriptHost()
     InitPreludeResource();
     auto *bridge = new TScriptHostBridge(engine_.get());
     engine_->globalObject().setProperty(QStringLiteral("__corvaneHost"), engine_->newQObject(bridge));
+    // The descriptions of the errors the prelude raises itself.
+    QJSValue texts = engine_->newObject();
+    for (const int number : DescribedScriptErrors())
+        texts.setProperty(static_cast<quint32>(number), ScriptErrorDescription(number));
+    engine_->globalObject().setProperty(QStringLiteral("__corvaneErrorTexts"), texts);
     QFile file(kPreludePath);
     if (!file.open(QIODevice::ReadOnly))
         throw TUserError(QStringLiteral("脚本引擎的 JScript 支持缺失：%1").arg(kPreludePath));
@@ -94,12 +100,13 @@ void TScriptHost::AddCode(const QString &text, const QString &fileName)
     unit.name = fileName.isEmpty() ? QStringLiteral("/corvane-code/%1").arg(units_.size() + 1) : fileName;
     unit.url = QUrl::fromLocalFile(unit.name).toString();
     unit.lines = text.split(QLatin1Char('\n'));
+    const TDialectScript program = RewriteDialect(preprocessor_.Process(text));
+    unit.sourceLines = program.sourceLines;
     units_.append(unit);
 
-    const QString program = preprocessor_.Process(text);
     QStringList trace;
     bool timedOut = false;
-    const QJSValue result = Evaluate(program, unit.name, &trace, &timedOut);
+    const QJSValue result = Evaluate(program.text, unit.name, &trace, &timedOut);
     if (timedOut)
         throw TimeoutError();
     if (!trace.isEmpty())
@@ -112,7 +119,7 @@ QVariant TScriptHost::Run(const QString &functionName, const QVariantList &argum
     if (!function.isCallable()) {
         if (function.isUndefined())
             throw TScriptError(ScriptErrorNumber::NoSuchMember, 0, 0, QString(),
-                               QStringLiteral("Object doesn't support property or method '%1'").arg(functionName));
+                               ScriptErrorDescription(ScriptErrorNumber::NoSuchMember));
         throw TScriptError(ScriptErrorNumber::FunctionExpected, 0, 0, QString(),
                            ScriptErrorDescription(ScriptErrorNumber::FunctionExpected));
     }
@@ -160,7 +167,7 @@ void TScriptHost::CollectGarbage()
 TScriptError TScriptHost::TimeoutError() const
 {
     return TScriptError(ScriptErrorNumber::TimedOut, 0, 0, QString(),
-                        QStringLiteral("%1 (%2 ms)")
+                        QStringLiteral("%1 (%2 毫秒)")
                             .arg(ScriptErrorDescription(ScriptErrorNumber::TimedOut))
                             .arg(timeoutMs_));
 }
@@ -168,6 +175,7 @@ TScriptError TScriptHost::TimeoutError() const
 TScriptError TScriptHost::ErrorFrom(const QJSValue &thrown, const QStringList &trace) const
 {
     TScriptErrorInfo info;
+    bool syntax = false;
     if (thrown.isError()) {
         if (thrown.hasOwnProperty(QStringLiteral("number"))) {
             info.number = ScriptErrorNumberOf(thrown.property(QStringLiteral("number")).toNumber());
@@ -175,8 +183,9 @@ TScriptError TScriptHost::ErrorFrom(const QJSValue &thrown, const QStringList &t
                 ? thrown.property(QStringLiteral("description")).toString()
                 : thrown.property(QStringLiteral("message")).toString();
         } else {
-            info = ClassifyEngineError(thrown.property(QStringLiteral("name")).toString(),
-                                       thrown.property(QStringLiteral("message")).toString());
+            const QString name = thrown.property(QStringLiteral("name")).toString();
+            info = ClassifyEngineError(name, thrown.property(QStringLiteral("message")).toString());
+            syntax = name == QLatin1String("SyntaxError");
         }
     } else {
         info = {ScriptErrorNumber::UncaughtException,
@@ -202,9 +211,16 @@ TScriptError TScriptHost::ErrorFrom(const QJSValue &thrown, const QStringList &t
         return TScriptError(info.number, 0, 0, QString(), info.description);
     const auto &[unit, frame] = info.number == ScriptErrorNumber::OutOfStack && frames.size() > 1
         ? frames.at(1) : frames.first();
-    const QString text = frame.line >= 1 && frame.line <= unit->lines.size()
-        ? unit->lines.at(frame.line - 1).trimmed() : QString();
-    return TScriptError(info.number, frame.line, frame.column, text, info.description);
+    const int line = unit->sourceLines.isEmpty() ? frame.line
+        : frame.line >= 1 && frame.line <= unit->sourceLines.size() ? unit->sourceLines.at(frame.line - 1) : 0;
+    const QString lineText = line >= 1 && line <= unit->lines.size() ? unit->lines.at(line - 1) : QString();
+    if (syntax) {
+        QString untrimmed = lineText;
+        if (untrimmed.endsWith(QLatin1Char('\r')))
+            untrimmed.chop(1);
+        info = ClassifySyntaxError(thrown.property(QStringLiteral("message")).toString(), untrimmed, frame.column);
+    }
+    return TScriptError(info.number, line, frame.column, lineText.trimmed(), info.description);
 }
 
 void ShowScriptError(const TScriptError &error)

@@ -17,10 +17,11 @@ class QJSEngine;
 
 // The script engine of a main window: a JavaScript engine that runs the
 // JScript dialect of "Script.js" and "Check.js" (conditional compilation,
-// ActiveXObject with a read-only XML DOM and file reader, Enumerator,
-// VBArray, Error numbers), calls script functions by name and reports
-// failures with JScript's error numbers, the script's line and the text of
-// that line.
+// functions declared in blocks, ActiveXObject with a read-only XML DOM, a
+// file reader and Scripting.Dictionary, Enumerator, VBArray, Error numbers,
+// JScript's value and date rules), calls script functions by name and
+// reports failures with JScript's error numbers and Chinese descriptions,
+// the script's line and the text of that line.
 //
 // Every call (and the code added) runs under a time-out; a call that runs
 // past it is stopped and reported as error 9000. The engine stays usable
@@ -74,6 +75,9 @@ private:
         QString name;
         QString url;
         QStringList lines;
+        // The script's line of each line the engine compiled (see
+        // TDialectScript::SourceLine).
+        QList<int> sourceLines;
     };
 
     QJSValue Evaluate(const QString &program, const QString &fileName, QStringList *trace, bool *timedOut);

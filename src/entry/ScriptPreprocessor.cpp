@@ -55,7 +55,7 @@ public:
         TValue v = Binary(0);
         SkipBlanks();
         if (error_.isEmpty() && pos_ < text_.size())
-            error_ = QStringLiteral("unexpected '%1'").arg(text_.mid(pos_));
+            error_ = QStringLiteral("意外的 '%1'").arg(text_.mid(pos_));
         *error = error_;
         return v;
     }
@@ -161,13 +161,13 @@ private:
     {
         SkipBlanks();
         if (pos_ >= text_.size()) {
-            Fail(QStringLiteral("expression expected"));
+            Fail(QStringLiteral("缺少表达式"));
             return {};
         }
         if (Take("(")) {
             const TValue v = Binary(0);
             if (!Take(")"))
-                Fail(QStringLiteral("')' expected"));
+                Fail(QStringLiteral("缺少 ')'"));
             return v;
         }
         const QChar c = text_.at(pos_);
@@ -188,7 +188,7 @@ private:
                 ? double(literal.mid(2).toLongLong(&ok, 16))
                 : literal.toDouble(&ok);
             if (!ok)
-                Fail(QStringLiteral("bad number '%1'").arg(literal));
+                Fail(QStringLiteral("无效数字 '%1'").arg(literal));
             return {number, false};
         }
         if (IsIdentChar(c)) {
@@ -199,10 +199,10 @@ private:
             if (word == QLatin1String("true")) return Bool(true);
             if (word == QLatin1String("false")) return Bool(false);
             if (word == QLatin1String("NaN")) return {NAN, false};
-            Fail(QStringLiteral("unexpected '%1'").arg(word));
+            Fail(QStringLiteral("意外的 '%1'").arg(word));
             return {};
         }
-        Fail(QStringLiteral("unexpected '%1'").arg(c));
+        Fail(QStringLiteral("意外的 '%1'").arg(c));
         return {};
     }
 
@@ -252,7 +252,7 @@ public:
             }
         }
         if (!frames_.empty())
-            Fail(frames_.back().line, frames_.back().column, QStringLiteral("Expected '@end'"));
+            Fail(frames_.back().line, frames_.back().column, QStringLiteral("缺少 '@end'"));
         return out_;
     }
 
@@ -445,7 +445,7 @@ private:
             frames_.push_back({active, taking, taking, false, line, column});
         } else if (name == QLatin1String("elif")) {
             if (frames_.empty() || frames_.back().sawElse)
-                Fail(line, column, QStringLiteral("'@elif' without '@if'"));
+                Fail(line, column, QStringLiteral("'@elif' 前缺少 '@if'"));
             Blank(end - pos_);
             const QString expression = Condition(line, column);
             TFrame &frame = frames_.back();
@@ -453,7 +453,7 @@ private:
             frame.done = frame.done || frame.taking;
         } else if (name == QLatin1String("else")) {
             if (frames_.empty() || frames_.back().sawElse)
-                Fail(line, column, QStringLiteral("'@else' without '@if'"));
+                Fail(line, column, QStringLiteral("'@else' 前缺少 '@if'"));
             Blank(end - pos_);
             TFrame &frame = frames_.back();
             frame.taking = frame.outerActive && !frame.done;
@@ -461,7 +461,7 @@ private:
             frame.sawElse = true;
         } else if (name == QLatin1String("end")) {
             if (frames_.empty())
-                Fail(line, column, QStringLiteral("'@end' without '@if'"));
+                Fail(line, column, QStringLiteral("'@end' 前缺少 '@if'"));
             Blank(end - pos_);
             frames_.pop_back();
         } else if (name == QLatin1String("set")) {
@@ -484,7 +484,7 @@ private:
         while (pos_ < src_.size() && src_.at(pos_).isSpace())
             Put(false);
         if (pos_ >= src_.size() || src_.at(pos_) != QLatin1Char('('))
-            Fail(line, column, QStringLiteral("Expected '('"));
+            Fail(line, column, QStringLiteral("缺少 '('"));
         Put(false);
         int depth = 1;
         QString expression;
@@ -499,7 +499,7 @@ private:
             expression += c;
             Put(false);
         }
-        Fail(line, column, QStringLiteral("Expected ')'"));
+        Fail(line, column, QStringLiteral("缺少 ')'"));
         return QString();
     }
 
@@ -516,7 +516,7 @@ private:
         const qsizetype equals = statement.indexOf(QLatin1Char('='));
         const QString target = equals < 0 ? QString() : statement.left(equals).trimmed();
         if (!target.startsWith(QLatin1Char('@')) || target.size() < 2)
-            Fail(line, column, QStringLiteral("Expected '@name = value' after '@set'"));
+            Fail(line, column, QStringLiteral("'@set' 后缺少 '@名称 = 值'"));
         QString expression = statement.mid(equals + 1).trimmed();
         if (expression.endsWith(QLatin1Char(';')))
             expression.chop(1);
@@ -530,7 +530,7 @@ private:
         QString error;
         const TValue value = parser.Evaluate(&error);
         if (!error.isEmpty())
-            Fail(line, column, QStringLiteral("bad conditional expression: ") + error);
+            Fail(line, column, QStringLiteral("条件表达式有误：") + error);
         return value;
     }
 
@@ -539,8 +539,8 @@ private:
         QStringList lines = src_.split(QLatin1Char('\n'));
         QString text = line >= 1 && line <= lines.size() ? lines.at(line - 1) : QString();
         throw TScriptError(ScriptErrorNumber::SyntaxError, line, column, text.trimmed(),
-                           ScriptErrorDescription(ScriptErrorNumber::SyntaxError) + QStringLiteral(" (")
-                               + detail + QLatin1Char(')'));
+                           ScriptErrorDescription(ScriptErrorNumber::SyntaxError) + QStringLiteral("（")
+                               + detail + QStringLiteral("）"));
     }
 
     TScriptPreprocessor &owner_;

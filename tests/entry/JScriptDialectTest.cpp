@@ -17,18 +17,18 @@ TEST(JScriptDialectTest, ErrorObjectsCarryNumberAndDescription)
          "  return (e.number & 0xFFFF) + '|' + (e.number >> 16 & 0xFFFF).toString(16) + '|' + e.description\n"
          "         + '|' + (e instanceof Error);\n"
          "}",
-         "5009|800a|'undefinedThing' is undefined|true"},
+         "5009|800a|'undefinedThing' 未定义|true"},
         {"var e = new Error(12, 'own'); return [e.number, e.description, e.message, e instanceof Error].join('|');",
          "12|own|own|true"},
         {"var e = new Error('plain'); return [e.number, e.description, e.message].join('|');", "0|plain|plain"},
         {"var e = Error(); return [e.number, e.description === '', String(e)].join('|');", "0|true|Error"},
         {"try { new ActiveXObject('No.Such.Thing'); } catch (e) { return (e.number & 0xFFFF) + '|' + e.description; }",
-         "429|Automation server can't create object"},
+         "429|Automation 服务器不能创建对象"},
         {"try { null.x; } catch (e) { e.description = 'changed'; return e.description + '|' + (e.number & 0xFFFF); }",
          "changed|5007"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(RunBody(host, QString::fromLatin1(c.body)).toString(), QString::fromLatin1(c.result)) << c.body;
+        EXPECT_EQ(RunBody(host, QString::fromUtf8(c.body)).toString(), QString::fromUtf8(c.result)) << c.body;
 }
 
 TEST(JScriptDialectTest, EnumeratorAndVBArray)
@@ -51,7 +51,7 @@ TEST(JScriptDialectTest, EnumeratorAndVBArray)
         {"try { new VBArray('abc'); } catch (e) { return e.number & 0xFFFF; }", "5013"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(RunBody(host, QString::fromLatin1(c.body)).toString(), QString::fromLatin1(c.result)) << c.body;
+        EXPECT_EQ(RunBody(host, QString::fromUtf8(c.body)).toString(), QString::fromUtf8(c.result)) << c.body;
 }
 
 TEST(JScriptDialectTest, DatesAndEngineIdentity)

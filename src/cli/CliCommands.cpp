@@ -4,6 +4,7 @@
 #include "app/utils/Errors.h"
 #include "app/utils/WorkspaceLock.h"
 #include "cli/CliContext.h"
+#include "cli/CliScriptCommand.h"
 #include "cli/CliTreeCommands.h"
 #include "documents/XmlConfig.h"
 #include "export/CRCUtils.h"
@@ -114,6 +115,7 @@ const std::map<QString, Command> &Commands()
         {QStringLiteral("config"), ConfigCommand},
         {QStringLiteral("keyhash"), KeyHashCommand},
         {QStringLiteral("report"), ReportCommand},
+        {QStringLiteral("script"), ScriptCommand},
         {QStringLiteral("tree"), TreeCommand},
         {QStringLiteral("taxpayer"), TaxPayerCommand},
         {QStringLiteral("upgrade"), UpgradeCommand},
@@ -138,6 +140,15 @@ QString CliUsage()
         "  report export FILE [--csv]\n"
         "                          records of a report with their captions, as\n"
         "                          tab-separated text or CSV for spreadsheets\n"
+        "  script [--check] --eval EXPRESSION\n"
+        "                          load the workspace's Script.js (Check.js with\n"
+        "                          --check) and print the expression's value as\n"
+        "                          the programs read script results\n"
+        "  script [--check] --call FUNCTION [ARG...]\n"
+        "                          call a script function with text arguments\n"
+        "                          (--date yyyy-MM-dd passes a date) and print its\n"
+        "                          result; a script error prints the five-line\n"
+        "                          report and exits with status 1\n"
         "\n"
         "The navigation tree's commands, run as the client runs them (CODE is a\n"
         "taxpayer id, SCHEMA a schema NAME, PERIOD yyyyMM):\n"

@@ -60,6 +60,7 @@ const TDescription kDescriptions[] = {
     {ScriptErrorNumber::VBArrayExpected, "缺少 VBArray"},
     {ScriptErrorNumber::UncaughtException, "引发了异常但未捕获"},
     {ScriptErrorNumber::TimedOut, "脚本运行超时"},
+    {ScriptErrorNumber::ElementNotFound, "元素没找到"},
 };
 
 } // namespace

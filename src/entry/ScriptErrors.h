@@ -28,6 +28,7 @@ constexpr int ObjectExpected = 5007;
 constexpr int UndefinedIdentifier = 5009;
 constexpr int VBArrayExpected = 5013;
 constexpr int UncaughtException = 5022;
+constexpr int ElementNotFound = 32811;    // Scripting.Dictionary: no such key
 constexpr int TimedOut = 9000;            // the call ran past the host's time-out
 }
 

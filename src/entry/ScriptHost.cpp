@@ -96,6 +96,16 @@ QJSValue TScriptHost::Evaluate(const QString &program, const QString &fileName, 
 
 void TScriptHost::AddCode(const QString &text, const QString &fileName)
 {
+    Compile(text, fileName);
+}
+
+QVariant TScriptHost::EvaluateCode(const QString &text, const QString &fileName)
+{
+    return FromScriptValue(Compile(text, fileName));
+}
+
+QJSValue TScriptHost::Compile(const QString &text, const QString &fileName)
+{
     TCodeUnit unit;
     unit.name = fileName.isEmpty() ? QStringLiteral("/corvane-code/%1").arg(units_.size() + 1) : fileName;
     unit.url = QUrl::fromLocalFile(unit.name).toString();
@@ -111,6 +121,7 @@ void TScriptHost::AddCode(const QString &text, const QString &fileName)
         throw TimeoutError();
     if (!trace.isEmpty())
         throw ErrorFrom(result, trace);
+    return result;
 }
 
 QVariant TScriptHost::Run(const QString &functionName, const QVariantList &arguments)

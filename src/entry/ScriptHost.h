@@ -54,6 +54,10 @@ public:
     // Raises TScriptError.
     void AddCode(const QString &text, const QString &fileName = QString());
 
+    // AddCode that returns the value of the text's last expression
+    // statement (see FromScriptValue), as a script console shows it.
+    QVariant EvaluateCode(const QString &text, const QString &fileName = QString());
+
     // Calls the global function functionName with the arguments (types as
     // TScriptRunner lists them) and returns its value (see FromScriptValue
     // in ScriptValues.h). Raises TScriptError on any failure, including a
@@ -81,6 +85,7 @@ private:
     };
 
     QJSValue Evaluate(const QString &program, const QString &fileName, QStringList *trace, bool *timedOut);
+    QJSValue Compile(const QString &text, const QString &fileName);
     TScriptError ErrorFrom(const QJSValue &thrown, const QStringList &trace) const;
     TScriptError TimeoutError() const;
 

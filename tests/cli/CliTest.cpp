@@ -596,3 +596,135 @@ INSTANTIATE_TEST_SUITE_P(Versions, CliUpgrade,
                                            UpgradeCase{"TwoStepsFrom220", "2.20", false, "2.40", 0, "2.40", false},
                                            UpgradeCase{"LaterVersionStays", "3", false, "3.00", 0, "3", false}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+namespace {
+
+// A rule script in GBK, as the workspaces have them.
+const QString kConsoleScript = QStringLiteral(
+    "var RATE = 0.07;\r\n"
+    "function tax(amount) { return Math.round(Number(amount) * RATE * 100) / 100; }\r\n"
+    "function describe(text, day) {\r\n"
+    "  return typeof text + ':' + text + '|' + (day instanceof Date ? day.getFullYear() + '/' + (day.getMonth() + 1) + '/' + day.getDate() : 'none');\r\n"
+    "}\r\n"
+    "function broken(x) {\r\n"
+    "  return x + zongji;\r\n"
+    "}\r\n"
+    "function GetSchemaList() { return '检查'; }\r\n");
+
+struct ScriptConsoleCase {
+    const char *name;
+    QStringList args;
+    const char *out;
+};
+
+class CliScriptConsole : public ::testing::TestWithParam<ScriptConsoleCase> {
+};
+
+TEST_P(CliScriptConsole, PrintsTheResultAsTheProgramsReadIt)
+{
+    const ScriptConsoleCase &c = GetParam();
+    TempWorkspace ws;
+    ws.Write(QStringLiteral("Script.js"), EncodeGbk(kConsoleScript));
+    ws.Write(QStringLiteral("check.JS"), EncodeGbk(QStringLiteral("function GetSchemaList() { return 'YSFPCGL'; }\r\n")));
+    ws.MakeCurrent();
+    const CliRun run = Cli(c.args);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QString::fromUtf8(c.out));
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Console, CliScriptConsole,
+    ::testing::Values(
+        ScriptConsoleCase{"EvalSeesTheScript", {"script", "--eval", "tax(1000) + RATE"}, "70.07\n"},
+        ScriptConsoleCase{"EvalBoolean", {"script", "--eval", "RATE > 0"}, "True\n"},
+        ScriptConsoleCase{"EvalDate", {"script", "--eval", "new Date(2024, 1, 29)"}, "2024-02-29\n"},
+        ScriptConsoleCase{"EvalJScriptDialect", {"script", "--eval", "parseInt('010') + '|' + 'abc'.substr(-1, 2)"},
+                          "8|ab\n"},
+        ScriptConsoleCase{"EvalChinese", {"script", "--eval", "GetSchemaList()"}, "检查\n"},
+        ScriptConsoleCase{"EvalNothing", {"script", "--eval", "undefined"}, "\n"},
+        ScriptConsoleCase{"CallWithText", {"script", "--call", "tax", "250"}, "17.5\n"},
+        ScriptConsoleCase{"CallWithDate", {"script", "--call", "describe", "金额", "--date", "2006-01-11"},
+                          "string:金额|2006/1/11\n"},
+        ScriptConsoleCase{"CallWithoutArguments", {"script", "--call", "describe"}, "undefined:undefined|none\n"},
+        ScriptConsoleCase{"CheckScript", {"script", "--check", "--call", "GetSchemaList"}, "YSFPCGL\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct ScriptFailureCase {
+    const char *name;
+    QStringList args;
+    const char *report; // standard error, exactly
+};
+
+class CliScriptFailure : public ::testing::TestWithParam<ScriptFailureCase> {
+};
+
+TEST_P(CliScriptFailure, PrintsTheFiveLineReportAndFails)
+{
+    const ScriptFailureCase &c = GetParam();
+    TempWorkspace ws;
+    ws.Write(QStringLiteral("Script.js"), EncodeGbk(kConsoleScript));
+    ws.MakeCurrent();
+    const CliRun run = Cli(c.args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err, QString::fromUtf8(c.report));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Console, CliScriptFailure,
+    ::testing::Values(
+        ScriptFailureCase{"ErrorInTheCalledFunction", {"script", "--call", "broken", "1"},
+                          "计算脚本时发生错误，以下是出错信息：\r\n错误编号:5009\r\n错误行号:7,列号:0\r\n"
+                          "错误文本:return x + zongji;\r\n错误说明:'zongji' 未定义\r\n"},
+        ScriptFailureCase{"FunctionTheScriptLacks", {"script", "--call", "nothing"},
+                          "计算脚本时发生错误，以下是出错信息：\r\n错误编号:438\r\n错误行号:0,列号:0\r\n"
+                          "错误文本:\r\n错误说明:对象不支持此属性或方法\r\n"},
+        ScriptFailureCase{"ErrorInTheExpression", {"script", "--eval", "null.x"},
+                          "计算脚本时发生错误，以下是出错信息：\r\n错误编号:5007\r\n错误行号:1,列号:0\r\n"
+                          "错误文本:null.x\r\n错误说明:缺少对象\r\n"},
+        ScriptFailureCase{"SyntaxErrorInTheExpression", {"script", "--eval", "tax(1"},
+                          "计算脚本时发生错误，以下是出错信息：\r\n错误编号:1006\r\n错误行号:1,列号:6\r\n"
+                          "错误文本:tax(1\r\n错误说明:缺少 ')'\r\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+TEST(CliScript, SyntaxErrorInTheScriptIsReportedAtLoad)
+{
+    TempWorkspace ws;
+    ws.Write(QStringLiteral("Script.js"), "function ok() { return 1; }\r\nvar s = 'open;\r\n");
+    ws.MakeCurrent();
+    const CliRun run = Cli({"script", "--eval", "ok()"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, QStringLiteral("计算脚本时发生错误，以下是出错信息：\r\n错误编号:1015\r\n错误行号:2,列号:9\r\n"
+                                      "错误文本:var s = 'open;\r\n错误说明:未结束的字符串常量\r\n"));
+}
+
+TEST(CliScript, CheckWithoutCheckScriptSaysSo)
+{
+    TempWorkspace ws;
+    ws.CopyDemo();
+    const CliRun run = Cli({"script", "--check", "--eval", "1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("corvane-cli: the workspace has no Check.js ("))) << run.err.toStdString();
+    // The client's own script is there and loads.
+    EXPECT_EQ(Cli({"script", "--eval", "typeof ysfpcgl_OnBeforePost"}).out, QStringLiteral("function\n"));
+}
+
+TEST(CliScript, WrongCommandLinesAreUsageErrors)
+{
+    TempWorkspace ws;
+    ws.Write(QStringLiteral("Script.js"), "function f() {}\r\n");
+    ws.MakeCurrent();
+    const QList<QStringList> lines = {
+        {"script"}, {"script", "--eval"}, {"script", "--eval", "1", "2"}, {"script", "--call"},
+        {"script", "--run", "f"}, {"script", "--call", "f", "--date", "2006-13-01"}, {"script", "--call", "f", "--date"},
+    };
+    for (const QStringList &line : lines) {
+        const CliRun run = Cli(line);
+        EXPECT_EQ(run.status, 2) << line.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_TRUE(Cli({"--help"}).out.contains(QStringLiteral("script [--check] --call FUNCTION [ARG...]")));
+}

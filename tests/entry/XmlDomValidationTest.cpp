@@ -13,6 +13,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,6 +83,7 @@ enum class Dtd {
     Malformed,   // a syntax error on its line 3
     Oversized,   // Strict padded beyond the size limit
     LinkOutside, // a symbolic link to the strict DTD outside both folders
+    Fifo,        // a named pipe: reading it would never end
     ExternalPe,  // declares RECORD only through an external parameter entity
     ExternalEntity,
 };
@@ -150,6 +153,7 @@ QByteArray DtdText(Dtd kind)
                          + record);
     case Dtd::None:
     case Dtd::LinkOutside:
+    case Dtd::Fifo:
         break;
     }
     return QByteArray();
@@ -187,6 +191,10 @@ protected:
             return;
         if (kind == Dtd::LinkOutside) {
             ASSERT_TRUE(QFile::link(ws.file(QStringLiteral("outside/T.DTD")), ws.file(folder + QLatin1String(name))));
+            return;
+        }
+        if (kind == Dtd::Fifo) {
+            ASSERT_EQ(mkfifo(QFile::encodeName(ws.file(folder + QLatin1String(name))).constData(), 0600), 0);
             return;
         }
         ws.Write(folder + QLatin1String(name), DtdText(kind));
@@ -296,6 +304,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Dtd::None, false, Failure::Denied, 2, kDoctypeLine, "T.DTD"},
         LoadCase{"SymbolicLinkOutRefused", kXmlDom, "", "T.DTD", Records::Valid, "T.DTD", Dtd::LinkOutside, "",
                  Dtd::None, false, Failure::Denied, 2, kDoctypeLine, "T.DTD"},
+        LoadCase{"NamedPipeRefused", kXmlDom, "", "T.DTD", Records::Valid, "T.DTD", Dtd::Fifo, "", Dtd::None, false,
+                 Failure::Denied, 2, kDoctypeLine, "not a file"},
         LoadCase{"AbsolutePathBesideRead", kXmlDom, "", "{doc}T.DTD", Records::Broken, "T.DTD", Dtd::Strict, "",
                  Dtd::None, false, Failure::Invalid, 6, kBrokenLine, "JX"},
         LoadCase{"FileUrlIntoDsRead", kXmlDom, "", "file://{ws}DS/T.DTD", Records::Valid, "", Dtd::None, "T.DTD",

@@ -36,7 +36,10 @@ TEST(ScriptErrorsTest, EngineMessagesMapToNumbers)
         const char *message;
         int number;
     } cases[] = {
-        {"SyntaxError", "Expected token `;'", 1002},
+        {"SyntaxError", "Expected token `;'", 1004},
+        {"SyntaxError", "Expected token `)'", 1006},
+        {"SyntaxError", "Expected token `}'", 1009},
+        {"SyntaxError", "Expected token `,'", 1002},
         {"ReferenceError", "foo is not defined", 5009},
         {"TypeError", "Property 'bar' of object [object Object] is not a function", 438},
         {"TypeError", "Cannot read property 'x' of null", 5007},

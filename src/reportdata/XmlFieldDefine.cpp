@@ -12,28 +12,10 @@ namespace {
 
 // GB18030 is GBK plus four-byte sequences (second byte a digit); a name with
 // such a sequence could not be written into a GBK document.
-bool FitsGbk(const QString &text)
-{
-    bool ascii = true;
-    for (const QChar c : text)
-        ascii = ascii && c.unicode() < 0x80;
-    if (ascii)
-        return true;
-    const QByteArray bytes = EncodeGbk(text);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (quint8(bytes[i]) < 0x80)
-            continue;
-        if (i + 1 < bytes.size() && bytes[i + 1] >= '0' && bytes[i + 1] <= '9')
-            return false;
-        ++i;
-    }
-    return true;
-}
-
 bool IsElementName(const QString &name)
 {
     const QByteArray utf8 = name.toUtf8();
-    return xmlValidateName(reinterpret_cast<const xmlChar *>(utf8.constData()), 0) == 0 && FitsGbk(name);
+    return xmlValidateName(reinterpret_cast<const xmlChar *>(utf8.constData()), 0) == 0 && GbkCanHold(name);
 }
 
 int ParseSize(const QString &text)

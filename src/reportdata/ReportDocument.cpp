@@ -1,5 +1,7 @@
 #include "reportdata/ReportDocument.h"
 
+#include "xml/XmlDocument.h"
+
 #include "app/utils/AtomicFile.h"
 #include "app/utils/Errors.h"
 #include "app/utils/Paths.h"
@@ -29,7 +31,6 @@ constexpr int kParseOptions =
 // No indentation or line breaks are added: a report can hold 100,000
 // records, and indenting them makes saving a third slower and the file a
 // third larger.
-constexpr int kSaveOptions = 0;
 
 QString SystemMessage(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
@@ -105,17 +106,6 @@ struct WriteSink {
         return true;
     }
 };
-
-int WriteChunk(void *context, const char *buffer, int length)
-{
-    auto *sink = static_cast<WriteSink *>(context);
-    if (sink->failure)
-        return -1;
-    sink->block.append(buffer, length);
-    if (sink->block.size() >= kBlockSize && !sink->Flush())
-        return -1;
-    return length;
-}
 
 [[noreturn]] void ThrowParseError(xmlParserCtxtPtr ctxt, xmlDocPtr doc, const QString &name)
 {
@@ -215,22 +205,14 @@ void TReportDocument::Save(const QString &path, const std::function<void(const T
         }
     }
 
-    // Something only libxml2 knows how to write (comments, CDATA, ...).
+    // Something only libxml2 knows how to write (comments, CDATA, ...), in
+    // bytes that read back as they were.
+    const QByteArray bytes = PlainBytesThatReadBack(doc_);
     TAtomicFile file(resolved);
     WriteSink sink;
     sink.file = &file;
     sink.identity.exists = true;
-    xmlSaveCtxtPtr ctxt = xmlSaveToIO(WriteChunk, CloseNothing, &sink, "GBK", kSaveOptions);
-    if (!ctxt)
-        throw TFileError(resolved, QStringLiteral("无法以 GBK 编码保存文档"));
-    sink.block.reserve(kBlockSize + 65536);
-    const long written = xmlSaveDoc(ctxt, doc_);
-    const int closed = xmlSaveClose(ctxt);
-    sink.Flush();
-    if (sink.failure)
-        std::rethrow_exception(sink.failure);
-    if (written < 0 || closed < 0)
-        throw TFileError(resolved, QStringLiteral("文档无法写出"));
+    sink.Put(bytes);
     if (beforeReplace)
         beforeReplace(sink.identity);
     file.Commit();

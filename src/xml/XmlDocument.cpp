@@ -55,6 +55,8 @@ enum class Layout {
     // Indented where an element holds no text; what every document read
     // back unchanged is written in.
     Indented,
+    // No indentation at all (report files).
+    Plain,
     // As Indented, whitespace-only text as character references.
     IndentedBlankTextAsReferences,
     // No indentation, every whitespace character of text as a reference:
@@ -161,6 +163,8 @@ QByteArray Serialize(xmlDocPtr doc, Layout layout)
 {
     if (layout == Layout::Indented)
         return SaveToGbk(doc, XML_SAVE_FORMAT);
+    if (layout == Layout::Plain)
+        return SaveToGbk(doc, 0);
     xmlDocPtr copy = xmlCopyDoc(doc, 1);
     if (!copy)
         throw TUserError(QStringLiteral("无法保存文档：内存不足"));
@@ -243,15 +247,36 @@ void TXMLDocument::LoadText(const QString &text)
     Adopt(Parse(text.toUtf8(), QStringLiteral("(text)"), "UTF-8"));
 }
 
-QByteArray TXMLDocument::ToBytes() const
+namespace {
+
+void RequireGbkCanCarry(xmlDocPtr doc)
 {
-    const QString badName = FirstNameOutsideGbk(doc_);
+    const QString badName = FirstNameOutsideGbk(doc);
     if (!badName.isNull())
         throw TUserError(QStringLiteral("无法以 GBK 编码保存文档：名称\"%1\"含有 GBK 以外的字符").arg(badName));
-    const QString badText = FirstVerbatimTextOutsideGbk(doc_);
+    const QString badText = FirstVerbatimTextOutsideGbk(doc);
     if (!badText.isNull())
         throw TUserError(
             QStringLiteral("无法以 GBK 编码保存文档：CDATA 段、注释或处理指令\"%1\"含有 GBK 以外的字符").arg(badText));
+}
+
+} // namespace
+
+QByteArray PlainBytesThatReadBack(xmlDocPtr doc)
+{
+    RequireGbkCanCarry(doc);
+    const QByteArray plain = Serialize(doc, Layout::Plain);
+    if (!HoldsBlankSensitiveContent(doc) || ReadsBack(plain, Layout::Plain))
+        return plain;
+    const QByteArray escaped = Serialize(doc, Layout::PlainAllBlanksAsReferences);
+    if (ReadsBack(escaped, Layout::PlainAllBlanksAsReferences))
+        return escaped;
+    throw TUserError(QStringLiteral("无法保存文档：其中的空白文本在读回时会改变"));
+}
+
+QByteArray TXMLDocument::ToBytes() const
+{
+    RequireGbkCanCarry(doc_);
     const QByteArray indented = Serialize(doc_, Layout::Indented);
     if (!HoldsBlankSensitiveContent(doc_) || ReadsBack(indented, Layout::Indented))
         return indented;

@@ -17,6 +17,14 @@ using xmlDocPtr = struct _xmlDoc *;
 // nothing is lost. What is saved reads back as it was: whitespace-only text
 // that loading would take for layout is written as character references.
 // Saving is atomic: the file is either the old one or the complete new one.
+// The GBK bytes of a libxml2 document without indentation (the layout of
+// report files) that load back to the same tree: when the plain bytes would
+// not (whitespace-only text the parser takes for layout), whitespace in
+// text is written as character references. Raises TUserError, as
+// TXMLDocument::ToBytes does, for what GBK cannot carry or when no form
+// reads back.
+QByteArray PlainBytesThatReadBack(xmlDocPtr doc);
+
 class TXMLDocument {
 public:
     // An empty document without a root element.

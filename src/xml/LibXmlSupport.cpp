@@ -9,25 +9,14 @@
 
 namespace {
 
-// GB18030 encodes everything; GBK is its one- and two-byte part. A four-byte
-// sequence (second byte a digit) marks a character GBK cannot hold.
+// Whether the code page the files are written in holds every character of
+// name (UTF-8, as libxml2 keeps it).
 bool FitsGbk(const xmlChar *name)
 {
     const xmlChar *p = name;
     while (*p && *p < 0x80)
         ++p;
-    if (!*p)
-        return true;
-    const QByteArray bytes = EncodeGbk(QString::fromUtf8(reinterpret_cast<const char *>(name)));
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80)
-            continue;
-        if (i + 1 < bytes.size() && bytes[i + 1] >= '0' && bytes[i + 1] <= '9')
-            return false;
-        ++i;
-    }
-    return true;
+    return !*p || GbkCanHold(QString::fromUtf8(reinterpret_cast<const char *>(name)));
 }
 
 // Walks the tree once; names are mostly interned by the parser, so each

@@ -178,6 +178,9 @@ TEST(SavedVerbatimText, OutsideGbkIsRefused)
     }
     auto chinese = TXMLDocument::FromText(QStringLiteral("<R><![CDATA[纳税人 <&>]]><!--税--></R>"));
     EXPECT_EQ(chinese->ToBytes(), kDeclaration + EncodeGbk(QStringLiteral("<R><![CDATA[纳税人 <&>]]><!--税--></R>\n")));
+    // The euro sign is one byte of the code page, also before a digit.
+    auto euro = TXMLDocument::FromText(QStringLiteral("<R><!--€5--></R>"));
+    EXPECT_EQ(euro->ToBytes(), kDeclaration + QByteArray("<R>\n  <!--\x80" "5-->\n</R>\n"));
 }
 
 } // namespace

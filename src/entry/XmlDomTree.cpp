@@ -14,6 +14,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
@@ -236,10 +237,17 @@ TDomLoadResult Parse(const QByteArray &bytes, const QString &url, const char *en
     TDomEntityGuard::TRefusal entityRefused;
     {
         const TDomEntityGuard guard(ctxt);
+        // Errors libxml2 raises without the context (encoding failures, the
+        // final ID/IDREF check of validation) come to this thread's handler:
+        // caught here, so they are reported and never printed.
+        const xmlStructuredErrorFunc previousHandler = xmlStructuredError;
+        void *const previousContext = xmlStructuredErrorContext;
+        xmlSetStructuredErrorFunc(nullptr, CaptureFirstError);
         t_parseState = &state;
         doc = xmlCtxtReadMemory(ctxt, bytes.constData(), static_cast<int>(bytes.size()),
                                 urlBytes.isEmpty() ? nullptr : urlBytes.constData(), encoding, parseOptions);
         t_parseState = nullptr;
+        xmlSetStructuredErrorFunc(previousContext, previousHandler);
         entityRefused = guard.FirstRefusal();
     }
     // Asked to resolve externals, the DOM refuses all but the DTD: a

@@ -378,6 +378,17 @@ TEST(DomInternalSubset, ValidatesWhenValidating)
                                 "return r.join('|');"))
                   .toString(),
               QStringLiteral("true|false|true|true|false|true"));
+    // References to IDs are checked once the whole document is read.
+    EXPECT_EQ(RunBody(host, QStringLiteral(
+                                "var doc = new ActiveXObject('Microsoft.XMLDOM');\n"
+                                "var dtd = '<!DOCTYPE a [<!ELEMENT a (b*)><!ELEMENT b EMPTY>'\n"
+                                "        + '<!ATTLIST b id ID #IMPLIED ref IDREF #IMPLIED>]>\\n';\n"
+                                "var r = [doc.loadXML(dtd + '<a><b id=\"x\"/><b ref=\"x\"/></a>'),\n"
+                                "         doc.loadXML(dtd + '<a>\\n<b id=\"x\"/>\\n<b ref=\"zz\"/></a>')];\n"
+                                "var e = doc.parseError;\n"
+                                "return r.concat([e.errorCode != 0, e.reason.indexOf('zz') >= 0, e.line, e.srcText]).join('|');"))
+                  .toString(),
+              QStringLiteral("true|false|true|true|4|<b ref=\"zz\"/></a>"));
 }
 
 // --- the demo workspace's audit ----------------------------------------------------

@@ -26,31 +26,29 @@ TNavigationTree::TNavigationTree(QObject *parent) : QAbstractItemModel(parent) {
 
 TNavigationTree::~TNavigationTree() = default;
 
-std::unique_ptr<TTreeNode> TNavigationTree::MakeTaxPayer(const TTaxPayerRec &taxpayer)
+template <class Record>
+std::unique_ptr<TTreeNode> TNavigationTree::MakeNode(TNodeKind kind, const QString &caption, const Record &record)
 {
     auto node = std::make_unique<TTreeNode>();
-    node->kind_ = TNodeKind::TaxPayer;
-    node->caption_ = taxpayer.NSRMC;
-    node->record_ = taxpayer;
+    node->kind_ = kind;
+    node->caption_ = caption;
+    node->record_ = record;
     return node;
+}
+
+std::unique_ptr<TTreeNode> TNavigationTree::MakeTaxPayer(const TTaxPayerRec &taxpayer)
+{
+    return MakeNode(TNodeKind::TaxPayer, taxpayer.NSRMC, taxpayer);
 }
 
 std::unique_ptr<TTreeNode> TNavigationTree::MakeSchema(const TSchemaRec &schema)
 {
-    auto node = std::make_unique<TTreeNode>();
-    node->kind_ = TNodeKind::Schema;
-    node->caption_ = schema.CHSNAME;
-    node->record_ = schema;
-    return node;
+    return MakeNode(TNodeKind::Schema, schema.CHSNAME, schema);
 }
 
 std::unique_ptr<TTreeNode> TNavigationTree::MakeReport(const TXmlFileRec &report)
 {
-    auto node = std::make_unique<TTreeNode>();
-    node->kind_ = TNodeKind::Report;
-    node->caption_ = PeriodOfFileName(report.FileName);
-    node->record_ = report;
-    return node;
+    return MakeNode(TNodeKind::Report, PeriodOfFileName(report.FileName), report);
 }
 
 void TNavigationTree::Build(TTaxPayerRegistry &taxpayers, const TSchemaRegister &schemas, const TFileRegister &files)

@@ -109,6 +109,8 @@ private:
     TTreeNode *Append(TTreeNode *parent, std::unique_ptr<TTreeNode> node);
     // Adds node as the last child of parent without notifying views.
     static TTreeNode *Adopt(TTreeNode *parent, std::unique_ptr<TTreeNode> node);
+    template <class Record>
+    static std::unique_ptr<TTreeNode> MakeNode(TNodeKind kind, const QString &caption, const Record &record);
     static std::unique_ptr<TTreeNode> MakeTaxPayer(const TTaxPayerRec &taxpayer);
     static std::unique_ptr<TTreeNode> MakeSchema(const TSchemaRec &schema);
     static std::unique_ptr<TTreeNode> MakeReport(const TXmlFileRec &report);

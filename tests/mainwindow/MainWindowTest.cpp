@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, TheKeyboardOpensTheMenuOfTheCurrentNode)
 {
     Start();
     Choose({1, 1}); // 澄川 / 海关完税凭证
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1));
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1), tree->viewport()->mapToGlobal(QPoint(1, 1)));
     QApplication::sendEvent(tree->viewport(), &event);
     EXPECT_TRUE(window->TreeMenu()->isVisible());
     EXPECT_EQ(window->Session().Selected()->Caption(), QStringLiteral("海关完税凭证")); // not the node at (1, 1)

@@ -58,7 +58,7 @@ TTreePanel::TTreePanel(TNavigationTree &tree, QWidget *parent) : QWidget(parent)
     // Shift+F10 opens the menu as the menu key does.
     auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), tvwFiles_, nullptr, nullptr, Qt::WidgetShortcut);
     connect(menuKey, &QShortcut::activated, this, [this] {
-        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint());
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
         eventFilter(tvwFiles_->viewport(), &event);
     });
     tvwFiles_->setUniformRowHeights(true);

@@ -10,6 +10,7 @@
 #include "app/utils/Errors.h"
 #include "app/utils/MessageBox.h"
 #include "app/utils/Paths.h"
+#include "app/utils/SystemProcess.h"
 #include "app/utils/Utils.h"
 #include "reportdata/ReportJournal.h"
 #include "reportdata/ReportLock.h"
@@ -164,4 +165,24 @@ void TClientSession::ChangePassword()
     QString confirmation;
     if (prompts_.EditPassword(oldPassword, newPassword, confirmation))
         ::ChangePassword(oldPassword, newPassword, confirmation);
+}
+
+QString TClientSession::SupportSite() { return QStringLiteral("https://www.example.org/corvane/support/"); }
+
+void TClientSession::OpenHelp()
+{
+    const QString manual = TApplicationInfo::ManualFile();
+    if (!FileExistsAnyCase(manual)) {
+        TMessageBox::ShowFmt(QStringLiteral("帮助文件\"%S\"不存在!"), {manual}, TMessageBox::InformationOk);
+        return;
+    }
+    if (!TSystemProcess::Open(ResolveCaseInsensitive(manual)))
+        TMessageBox::ShowFmt(QStringLiteral("没有能打开帮助文件\"%S\"的程序，请安装帮助阅读程序后再试。"), {manual},
+                             TMessageBox::InformationOk);
+}
+
+void TClientSession::OpenSupportSite()
+{
+    if (!TSystemProcess::Open(SupportSite()))
+        TMessageBox::ShowFmt(QStringLiteral("无法打开网页浏览器，请手工访问 %S"), {SupportSite()}, TMessageBox::InformationOk);
 }

@@ -142,6 +142,13 @@ public:
     void NewReport();
     void DeleteReport();
     void ChangePassword();
+    // "目录(&C)": opens "Manual.chm" with the desktop's program for it, or
+    // says that the file is missing or that nothing could open it.
+    void OpenHelp();
+    // The support web site's item: opens the address in the browser, or
+    // says where to go when no browser could be started.
+    void OpenSupportSite();
+    static QString SupportSite();
 
 signals:
     void CaptionChanged(const QString &caption);

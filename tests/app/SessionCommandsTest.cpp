@@ -226,4 +226,17 @@ TEST_F(SessionTest, DeleteReportFinishesWhenTheOpenReportCannotBeWritten)
     EXPECT_TRUE(s.Offer().newReport.enabled);
 }
 
+TEST_F(SessionTest, HelpAndTheSupportSiteOpenThroughTheDesktopOrSayWhy)
+{
+    TClientSession &s = Start();
+    RecordingLauncher launcher;
+    s.OpenHelp();
+    EXPECT_EQ(messages.last(), QStringLiteral("帮助文件\"") + workspace.file(QStringLiteral("Manual.chm")) + QStringLiteral("\"不存在!"));
+    workspace.Write(QStringLiteral("manual.CHM"), "help");
+    s.OpenHelp();
+    EXPECT_EQ(launcher.runs, QStringList{workspace.file(QStringLiteral("manual.CHM"))});
+    s.OpenSupportSite();
+    EXPECT_EQ(launcher.runs.last(), TClientSession::SupportSite());
+}
+
 } // namespace

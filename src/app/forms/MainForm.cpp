@@ -2,11 +2,8 @@
 
 #include "app/forms/MenuMirror.h"
 #include "app/forms/TreePanel.h"
-#include "app/utils/ApplicationInfo.h"
 #include "app/utils/CommandRunner.h"
 #include "app/utils/MessageBox.h"
-#include "app/utils/Paths.h"
-#include "app/utils/SystemProcess.h"
 #include "app/utils/Utils.h"
 #include "reportdata/DataSetModel.h"
 #include "reportdata/XmlDataSet.h"
@@ -29,8 +26,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QString kSupportSite = QStringLiteral("https://www.example.org/corvane/support/");
 
 QAction *NamedAction(QObject *owner, const char *name, const QString &text, const QIcon &icon = QIcon())
 {
@@ -120,7 +115,7 @@ void TfrmMain::BuildMenus()
     contents->setObjectName(QStringLiteral("miContents"));
     QMenu *support = help->addMenu(QStringLiteral("技术支持网站(&S)"));
     support->setObjectName(QStringLiteral("miSupport"));
-    QAction *site = support->addAction(kSupportSite);
+    QAction *site = support->addAction(TClientSession::SupportSite());
     site->setObjectName(QStringLiteral("miSupportSite"));
     help->addSeparator();
     QAction *about = help->addAction(QStringLiteral("关于(&A)"));
@@ -130,8 +125,8 @@ void TfrmMain::BuildMenus()
     connect(password, &QAction::triggered, this, [this] { Run([this] { session_->ChangePassword(); }); });
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(miFolders_, &QAction::triggered, this, [this](bool checked) { SetTreePanelVisible(checked); });
-    connect(contents, &QAction::triggered, this, &TfrmMain::OpenHelp);
-    connect(site, &QAction::triggered, this, &TfrmMain::OpenSupportSite);
+    connect(contents, &QAction::triggered, this, [this] { Run([this] { session_->OpenHelp(); }); });
+    connect(site, &QAction::triggered, this, [this] { Run([this] { session_->OpenSupportSite(); }); });
     connect(about, &QAction::triggered, this, [this] { ShowAbout(this); });
 
     connect(pmiNewUnit_, &QAction::triggered, this, [this] { Run([this] { session_->NewUnit(); }); });
@@ -379,25 +374,6 @@ void TfrmMain::SetTreePanelVisible(bool visible)
 {
     treePanel_->setVisible(visible);
     miFolders_->setChecked(visible);
-}
-
-void TfrmMain::OpenHelp()
-{
-    const QString manual = TApplicationInfo::ManualFile();
-    if (!FileExistsAnyCase(manual)) {
-        TMessageBox::ShowFmt(QStringLiteral("帮助文件\"%S\"不存在!"), {manual}, TMessageBox::InformationOk);
-        return;
-    }
-    if (!TSystemProcess::Open(ResolveCaseInsensitive(manual)))
-        TMessageBox::ShowFmt(QStringLiteral("没有能打开帮助文件\"%S\"的程序，请安装帮助阅读程序后再试。"), {manual},
-                             TMessageBox::InformationOk);
-}
-
-void TfrmMain::OpenSupportSite()
-{
-    if (!TSystemProcess::Open(kSupportSite))
-        TMessageBox::ShowFmt(QStringLiteral("无法打开网页浏览器，请手工访问 %S"), {kSupportSite},
-                             TMessageBox::InformationOk);
 }
 
 void TfrmMain::NotYetAvailable(const QString &command)

@@ -62,8 +62,6 @@ private:
     void AttachReport(TXmlDataSet *report);
     void DetachReport();
     void SetTreePanelVisible(bool visible);
-    void OpenHelp();
-    void OpenSupportSite();
     void NotYetAvailable(const QString &command);
 
     std::unique_ptr<TGuiPrompts> prompts_;

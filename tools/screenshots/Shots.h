@@ -27,3 +27,7 @@ QList<TShot> DialogShots();
 // The main window with a report open (logs in with the initial password;
 // opening a report writes it back, so give the tool a copy of a workspace).
 QList<TShot> MainWindowShots();
+// The enterprise list's editor and picker.
+QList<TShot> EnterpriseShots();
+// The record editor, the options and the double-entry confirmation.
+QList<TShot> EntryShots();

@@ -1,0 +1,1 @@
+#include "entry/GridLayoutStore.h"

@@ -2,7 +2,10 @@
 
 #include "app/utils/Errors.h"
 #include "app/utils/TextFile.h"
+#include "reportdata/FooterRole.h"
 #include "reportdata/XmlDataSet.h"
+
+#include <algorithm>
 
 bool TDataSetModel::IsCell(const QModelIndex &index) const
 {
@@ -13,6 +16,7 @@ bool TDataSetModel::IsCell(const QModelIndex &index) const
 TDataSetModel::TDataSetModel(TXmlDataSet &dataSet, QObject *parent)
     : QAbstractTableModel(parent)
     , dataSet_(dataSet)
+    , sums_([this](int row, int column) { return dataSet_.ViewValue(row, column); })
 {
     listener_ = dataSet_.AddDataChangeListener([this](const TDataChange &change) { OnDataChange(change); });
 }
@@ -72,6 +76,12 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
             return dataSet_.Fields(section).DisplayLabel();
         if (role == Qt::ToolTipRole)
             return dataSet_.Fields(section).Definition().comment;
+        if (role == kFieldNameRole)
+            return dataSet_.Fields(section).FieldName();
+        if (role == kFooterRole)
+            return FooterText(section);
+        if (role == kFooterAlignmentRole)
+            return int((sums_.Sums(section) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         return QVariant();
     }
     if (role != Qt::DisplayRole || section < 0 || section >= rowCount())
@@ -174,6 +184,58 @@ void TDataSetModel::revert()
     }
 }
 
+void TDataSetModel::SetFooter(int column, TFooterKind kind, const QString &value)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    footerTexts_.erase(column);
+    sums_.RemoveColumn(column);
+    if (kind == TFooterKind::Text)
+        footerTexts_[column] = value;
+    else if (kind == TFooterKind::Sum)
+        sums_.AddColumn(column, dataSet_.Fields(column).DataType(), rowCount());
+    RefreshFooters();
+}
+
+void TDataSetModel::ClearFooters()
+{
+    footerTexts_.clear();
+    sums_.Clear();
+    RefreshFooters();
+}
+
+QString TDataSetModel::FooterText(int column) const
+{
+    const auto text = footerTexts_.find(column);
+    if (text != footerTexts_.end())
+        return text->second;
+    return sums_.Text(column);
+}
+
+void TDataSetModel::RefreshFooters()
+{
+    std::vector<int> columns;
+    for (const auto &[column, text] : shownFooters_)
+        columns.push_back(column);
+    for (const auto &[column, text] : footerTexts_)
+        columns.push_back(column);
+    for (const int column : sums_.Columns())
+        columns.push_back(column);
+    std::sort(columns.begin(), columns.end());
+    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+    for (const int column : columns) {
+        const QString text = FooterText(column);
+        const auto shown = shownFooters_.find(column);
+        if (shown != shownFooters_.end() ? shown->second == text : text.isEmpty())
+            continue;
+        if (text.isEmpty())
+            shownFooters_.erase(column);
+        else
+            shownFooters_[column] = text;
+        emit headerDataChanged(Qt::Horizontal, column, column);
+    }
+}
+
 void TDataSetModel::OnDataChange(const TDataChange &change)
 {
     using Kind = TDataChange::Kind;
@@ -182,27 +244,35 @@ void TDataSetModel::OnDataChange(const TDataChange &change)
         beginResetModel();
         break;
     case Kind::Reset:
+        sums_.Reset(rowCount());
         endResetModel();
+        RefreshFooters();
         break;
     case Kind::AboutToInsertRows:
         beginInsertRows(QModelIndex(), change.first, change.last);
         break;
     case Kind::RowsInserted:
+        sums_.RowsInserted(change.first, change.last);
         endInsertRows();
+        RefreshFooters();
         break;
     case Kind::AboutToRemoveRows:
         beginRemoveRows(QModelIndex(), change.first, change.last);
         break;
     case Kind::RowsRemoved:
+        sums_.RowsRemoved(change.first, change.last);
         endRemoveRows();
+        RefreshFooters();
         break;
     case Kind::RowsChanged: {
         const int columns = columnCount();
         if (columns == 0 || change.first < 0)
             break;
+        sums_.RowsChanged(change.first, change.last, change.field);
         const int first = change.field < 0 ? 0 : change.field;
         const int last = change.field < 0 ? columns - 1 : change.field;
         emit dataChanged(index(change.first, first), index(change.last, last));
+        RefreshFooters();
         break;
     }
     case Kind::CurrentChanged:

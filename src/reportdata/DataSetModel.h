@@ -1,10 +1,13 @@
 #pragma once
 
+#include "reportdata/ColumnSums.h"
+
 #include <QAbstractTableModel>
 #include <QSet>
 #include <QString>
 
 #include <functional>
+#include <map>
 
 class TXmlDataSet;
 struct TDataChange;
@@ -30,11 +33,21 @@ struct TDataChange;
 // setData/submit return false, LastError() keeps the message and OnError is
 // called with it.
 //
+// Footers (FooterRole.h): headerData(column, Qt::Horizontal, kFooterRole)
+// answers a column's footer text, kFieldNameRole its field name. A Sum
+// footer totals the column over the view rows, the row being edited or
+// inserted with the values it shows; the total is computed when the footer
+// is set and on reset, and then kept up from each change notice
+// (TColumnSums), so a post costs the same at any report size.
+// headerDataChanged(Qt::Horizontal, c, c) tells views when a footer text
+// changed.
+//
 // The model follows the dataset's notifications (rows inserted and removed,
 // values changed, reset on open and close). It must not outlive the dataset.
 class TDataSetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    enum class TFooterKind { None, Text, Sum };
     explicit TDataSetModel(TXmlDataSet &dataSet, QObject *parent = nullptr);
     ~TDataSetModel() override;
 
@@ -55,6 +68,11 @@ public:
     QString LastError() const { return lastError_; }
     std::function<void(const QString &)> OnError;
 
+    // The footer of a column: None (empty), Text (value shown as it is) or
+    // Sum (the column's total; value unused). Columns out of range are ignored.
+    void SetFooter(int column, TFooterKind kind, const QString &value = QString());
+    void ClearFooters();
+
 signals:
     // Another row became current in the dataset (-1: none).
     void CurrentRowChanged(int row);
@@ -63,10 +81,16 @@ private:
     bool IsCell(const QModelIndex &index) const;
     void OnDataChange(const TDataChange &change);
     bool Fail(const std::exception &error);
+    QString FooterText(int column) const;
+    // Tells views about footers whose text is no longer the one they were told.
+    void RefreshFooters();
 
     TXmlDataSet &dataSet_;
     int listener_ = 0;
     bool postOnSubmit_ = true;
     QSet<int> readOnlyColumns_;
     QString lastError_;
+    std::map<int, QString> footerTexts_; // column -> static text (Text footers)
+    std::map<int, QString> shownFooters_; // column -> text last announced
+    TColumnSums sums_;
 };

@@ -14,6 +14,8 @@
 #include "app/utils/Utils.h"
 #include "reportdata/ReportJournal.h"
 #include "reportdata/ReportLock.h"
+#include "entry/GridLayoutStore.h"
+#include "entry/RecordValidation.h"
 #include "reportdata/XmlDataSet.h"
 
 #include <QFile>

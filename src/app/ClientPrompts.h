@@ -1,6 +1,9 @@
 #pragma once
 
 #include "documents/XmlTaxPayer.h"
+#include "entry/ReportGrid.h"
+
+class TEnterpriseTable;
 
 #include <QString>
 
@@ -31,4 +34,26 @@ public:
 
     // The password change dialog; returns the three texts as typed.
     virtual bool EditPassword(QString &oldPassword, QString &newPassword, QString &confirmation) = 0;
+
+    // The options dialog, started with options; returns the choices.
+    virtual bool EditOptions(TOptionsRec &options)
+    {
+        (void)options;
+        return false;
+    }
+
+    // The enterprise list's editor over the table itself (its changes stay
+    // in the table either way); true when it closed with "确定(&O)".
+    virtual bool EditEnterpriseList(TEnterpriseTable &table)
+    {
+        (void)table;
+        return false;
+    }
+
+    // A file dialog for the CSV file to import; returns its full path.
+    virtual bool ChooseImportFile(QString &path)
+    {
+        (void)path;
+        return false;
+    }
 };

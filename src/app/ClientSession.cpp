@@ -7,6 +7,8 @@
 #include "app/utils/Utils.h"
 #include "app/utils/WaitPanel.h"
 #include "app/utils/WorkspaceLock.h"
+#include "entry/GridLayoutStore.h"
+#include "entry/RecordValidation.h"
 #include "entry/ScriptHost.h"
 #include "reportdata/XmlDataSet.h"
 
@@ -86,6 +88,7 @@ void TClientSession::SetViewMode(bool viewMode)
         }
     }
     viewMode_ = viewMode;
+    grid_.SetViewMode(viewMode);
     emit ViewModeChanged(viewMode);
 }
 
@@ -188,6 +191,7 @@ void TClientSession::OpenReportNode(TTreeNode *node, bool editing)
         return; // already open
     SetCurrentReport(TNavigationTree::ReportPath(node), ReportKey(report));
     OpenReport(TApplicationInfo::EnsureDataDir(report.SWSBH) + report.FileName, node->Caption(), !editing);
+    BindOpenReport(report.SchemaName, report.SWSBH);
     openSWSBH_ = report.SWSBH;
     openPeriod_ = node->Caption();
     SetViewMode(!editing || openReport_->ReadOnly());
@@ -200,9 +204,37 @@ void TClientSession::ReleaseReport()
     if (!openReport_)
         return;
     emit ReportClosing();
+    grid_.Detach();
     gridLayoutSection_.clear(); // the grid shows no schema's columns now
     std::unique_ptr<TXmlDataSet> report = std::move(openReport_);
+    std::unique_ptr<TRecordValidator> validator = std::move(validator_);
+    report->BeforePost = nullptr;
     report->Close(); // writes the file; the dataset is closed even when that fails
+}
+
+void TClientSession::BindOpenReport(const QString &schemaName, const QString &swsbh)
+{
+    if (!openReport_)
+        return;
+    // Without a script engine (a command-line tool that runs no rules)
+    // nothing is posted through the rules: the dataset keeps its keys unique.
+    if (scriptEngine_) {
+        validator_ = std::make_unique<TRecordValidator>(
+            TRecordContext{schemaName, swsbh, taxpayers_, schemas_, *scriptEngine_});
+        validator_->LearnEnterprises = [this](TXmlDataSet &report) {
+            // Rows brought in from a file were never in the grid's cells,
+            // and without a current cell there is no focus to compare.
+            const bool typed = validator_->Interactive() && grid_.CurrentField() >= 0;
+            const TGridFocus focus = grid_.Focus();
+            const TRowCheck check =
+                LearnFromRecord(enterpriseTable_, report, grid_.ColumnOrder(), typed ? &focus : nullptr);
+            return check.kind == TRowCheck::Kind::Refused ? check.message : QString();
+        };
+        TRecordValidator *validator = validator_.get();
+        openReport_->BeforePost = [validator](TXmlDataSet &report) { validator->BeforePost(report); };
+    }
+    grid_.Attach(openReport_.get(), schemaName, &enterpriseTable_);
+    emit ReportBound();
 }
 
 void TClientSession::OpenReport(const QString &path, const QString &period, bool viewOnly)

@@ -2,6 +2,8 @@
 
 #include "app/ClientPrompts.h"
 #include "documents/QYXX.h"
+#include "entry/ReportGrid.h"
+#include "workspace/EnterpriseTable.h"
 #include "documents/XmlConfig.h"
 #include "documents/XmlFileManager.h"
 #include "documents/XmlSchemaManager.h"
@@ -16,9 +18,12 @@
 
 #include <memory>
 
+class TGridLayoutStore;
+class TRecordValidator;
 class TScriptHost;
 class TWorkspaceLock;
 class TXmlDataSet;
+struct TImportResult;
 
 // The collection client's main-window state and every command it runs,
 // without a window: the five workspace documents, the enterprise table, the
@@ -67,7 +72,8 @@ public:
     bool CreateScriptEngine();
     void ApplyPrintDefault();
 
-    // When the window is first shown: loads the enterprise table.
+    // When the window is first shown: loads the enterprise table (stopping
+    // at the first item its row checks refuse, after saying why).
     void Shown();
     // Whether the window may close: asks about a record being edited or
     // added. Raises when posting fails (the window then stays open).
@@ -92,7 +98,15 @@ public:
     TFileRegister &Files() { return files_; }
     TConfigDocument &Config() { return config_; }
     TEnterpriseList &EnterpriseList() { return enterpriseList_; }
-    QList<TEnterpriseList::Entry> &EnterpriseTable() { return enterpriseTable_; }
+    TEnterpriseTable &EnterpriseTable() { return enterpriseTable_; }
+    // The report area: the open report as the grid shows it.
+    TReportGrid &Grid() { return grid_; }
+    // "GridLayout.ini": the grids' column layouts by schema (null before the
+    // start-up step that opens it).
+    TGridLayoutStore *GridLayouts() const { return gridLayouts_.get(); }
+    // The checks before a record of the open report is posted (null when
+    // no report is open).
+    TRecordValidator *Validator() const { return validator_.get(); }
     TNavigationTree &Tree() { return tree_; }
     TScriptHost *ScriptEngine() const { return scriptEngine_.get(); }
     // The report shown in the grid, or nullptr.
@@ -100,10 +114,10 @@ public:
 
     QString CollectionType() const { return collectionType_; }
     const TCollectionTypeTexts &CollectionTexts() const { return collectionTexts_; }
-    bool AutoCopy() const { return autoCopy_; }
-    void SetAutoCopy(bool on) { autoCopy_ = on; }
-    bool AlwaysShowEditor() const { return alwaysShowEditor_; }
-    void SetAlwaysShowEditor(bool on) { alwaysShowEditor_ = on; }
+    bool AutoCopy() const { return grid_.AutoCopy(); }
+    void SetAutoCopy(bool on) { grid_.SetAutoCopy(on); }
+    bool AlwaysShowEditor() const { return grid_.AlwaysShowEditor(); }
+    void SetAlwaysShowEditor(bool on);
     QString Caption() const { return caption_; }
     QString GridLayoutSection() const { return gridLayoutSection_; }
     QString CurrentSchemaName() const { return currentSchemaName_; }
@@ -142,6 +156,26 @@ public:
     void NewReport();
     void DeleteReport();
     void ChangePassword();
+    // "选项(&P)": the options dialog; on "确定" PRINTXSLT is written at once
+    // and the two preferences take effect (they are written at shutdown).
+    void ExecuteOptions();
+    // "企业信息": the enterprise list's editor; "QYXX.xml" is written when it
+    // closes confirmed.
+    void EditEnterpriseList();
+    // Appends the rows of a CSV file (first row: field names or captions)
+    // to the open report through the checks of a post, without the
+    // double-entry confirmation; refused rows are listed, not posted.
+    // Refused with a message when no report is open for editing.
+    TImportResult ImportFile(const QString &path);
+    // "导入(&I)": asks for the file, imports it and shows the outcome.
+    void ImportRecords();
+    // Rows pasted into the grid (tab-separated text) as new records, mapped
+    // to the grid's columns from the current one on unless the first row
+    // names the fields; refused rows are listed.
+    void PasteRows(const QString &text);
+    // The outcome of an import in one notice: how many rows came in and
+    // each refused row with its line and reason.
+    static QString ImportSummary(const TImportResult &result);
     // "目录(&C)": opens "Manual.chm" with the desktop's program for it, or
     // says that the file is missing or that nothing could open it.
     void OpenHelp();
@@ -168,6 +202,11 @@ signals:
     void ReportOpened(TXmlDataSet *report);
     void ReportTitleChanged(const QString &title);
     void ViewModeChanged(bool viewMode);
+    // The report opened last is bound to the report area (Grid() holds its
+    // column presentation now).
+    void ReportBound();
+    // The grid keeps its cell editor open as the cursor enters a cell, or not.
+    void AlwaysShowEditorChanged(bool on);
     // The grid is bound to a schema's report; its stored column layout is
     // section.
     void GridBound(const QString &section);
@@ -191,6 +230,10 @@ private:
     // Lets the grid go of the open report, closes it (writing it) and
     // releases it; a failed write is raised after the release.
     void ReleaseReport();
+    // Binds the report just opened to the report area and installs the
+    // checks before posting for its schema and taxpayer.
+    void BindOpenReport(const QString &schemaName, const QString &swsbh);
+    void RequireEditableReport() const;
     bool InterfaceFileExists(const TXmlFileRec &report) const;
     void CloseRegisterDocuments();
 
@@ -201,16 +244,17 @@ private:
     TFileRegister files_;
     TConfigDocument config_;
     TEnterpriseList enterpriseList_;
-    QList<TEnterpriseList::Entry> enterpriseTable_;
+    TEnterpriseTable enterpriseTable_;
     bool enterpriseTableLoaded_ = false;
     TNavigationTree tree_;
     std::unique_ptr<TScriptHost> scriptEngine_;
     std::unique_ptr<TXmlDataSet> openReport_;
+    std::unique_ptr<TRecordValidator> validator_;
+    std::unique_ptr<TGridLayoutStore> gridLayouts_;
+    TReportGrid grid_;
 
     QString collectionType_;
     TCollectionTypeTexts collectionTexts_;
-    bool autoCopy_ = true;
-    bool alwaysShowEditor_ = false;
     QString caption_;
     QString gridLayoutSection_;
     QString currentSchemaName_;

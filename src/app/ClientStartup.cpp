@@ -15,7 +15,9 @@
 #include "app/utils/Utils.h"
 #include "app/utils/WindowsVersion.h"
 #include "app/utils/WorkspaceLock.h"
+#include "entry/GridLayoutStore.h"
 #include "entry/ScriptHost.h"
+#include "entry/RecordValidation.h"
 #include "reportdata/XmlDataSet.h"
 
 #include <QFile>
@@ -30,7 +32,7 @@ TClientSession::TStartup TClientSession::Startup()
 {
     if (!RunCommand([this] { LockWorkspace(); }))
         return TStartup::Terminate;
-    autoCopy_ = true;
+    grid_.SetAutoCopy(true);
     gridLayoutSection_.clear();
     currentSchemaName_.clear();
     SetPrintEnabled(false);
@@ -38,6 +40,7 @@ TClientSession::TStartup TClientSession::Startup()
         LoadRegisterDocuments();
         ApplyCollectionType();
         BuildTree();
+        gridLayouts_ = std::make_unique<TGridLayoutStore>(TApplicationInfo::AppFile(QStringLiteral("GridLayout.ini")));
         ReadPreferences();
         RunDataVersion();
         ApplyBrowserPrintSetting();
@@ -99,8 +102,8 @@ void TClientSession::BuildTree()
 
 void TClientSession::ReadPreferences()
 {
-    autoCopy_ = TextToBool(config_.GetConfigValue(QStringLiteral("AutoCopyRecord")));
-    alwaysShowEditor_ = TextToBool(config_.GetConfigValue(QStringLiteral("AlwaysShowEditor")));
+    grid_.SetAutoCopy(TextToBool(config_.GetConfigValue(QStringLiteral("AutoCopyRecord"))));
+    SetAlwaysShowEditor(TextToBool(config_.GetConfigValue(QStringLiteral("AlwaysShowEditor"))));
     TMessageBox::SetApplicationTitle(config_.GetConfigValue(QStringLiteral("Title")));
     preferencesRead_ = true;
 }
@@ -163,8 +166,8 @@ void TClientSession::Shown()
 {
     if (!enterpriseList_.IsOpen())
         return;
-    enterpriseTable_ = enterpriseList_.Enumerate();
     enterpriseTableLoaded_ = true;
+    ShowRowRefusal(enterpriseTable_.Load(enterpriseList_.Enumerate()));
 }
 
 bool TClientSession::CanClose() { return SettlePendingRecord(); }
@@ -197,7 +200,7 @@ void TClientSession::Closing()
     if (!gridLayoutSection_.isEmpty())
         emit SaveGridLayoutRequested(gridLayoutSection_);
     if (enterpriseTableLoaded_ && enterpriseList_.IsOpen())
-        RunCommand([this] { enterpriseList_.ReplaceAll(enterpriseTable_); });
+        RunCommand([this] { enterpriseList_.ReplaceAll(enterpriseTable_.Rows()); });
 }
 
 void TClientSession::CloseWorkspace()
@@ -220,13 +223,14 @@ void TClientSession::Shutdown()
     // Preferences never read (a start that failed early) are not overwritten.
     if (config_.IsOpen() && preferencesRead_) {
         RunCommand([this] {
-            config_.SetConfigValue(QStringLiteral("AlwaysShowEditor"), BoolToText(alwaysShowEditor_));
-            config_.SetConfigValue(QStringLiteral("AutoCopyRecord"), BoolToText(autoCopy_));
+            config_.SetConfigValue(QStringLiteral("AlwaysShowEditor"), BoolToText(grid_.AlwaysShowEditor()));
+            config_.SetConfigValue(QStringLiteral("AutoCopyRecord"), BoolToText(grid_.AutoCopy()));
         });
     }
     CloseRegisterDocuments();
-    enterpriseTable_.clear();
+    enterpriseTable_.Load({});
     enterpriseTableLoaded_ = false;
+    gridLayouts_.reset();
     lock_.reset(); // the last thing: every document is written
 }
 

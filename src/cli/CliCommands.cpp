@@ -96,12 +96,12 @@ int ReportExportCommand(TCliContext &c)
     return kCliOk;
 }
 
-// "report export" reads a report file; "report new" and "report delete" are
-// commands of the navigation tree.
+// "report export" reads a report file; "report new", "report delete" and
+// "report import" run the client's own commands.
 int ReportCommand(TCliContext &c)
 {
     const QString verb = c.args.value(0);
-    if (verb == QLatin1String("new") || verb == QLatin1String("delete"))
+    if (verb == QLatin1String("new") || verb == QLatin1String("delete") || verb == QLatin1String("import"))
         return ReportFileCommand(c);
     return ReportExportCommand(c);
 }
@@ -164,6 +164,13 @@ QString CliUsage()
         "                          client proposes; prints the data file's path\n"
         "  report delete CODE SCHEMA PERIOD --yes\n"
         "                          remove a report and its data file\n"
+        "  report import CODE SCHEMA PERIOD FILE.csv\n"
+        "                          append the rows of a CSV file (UTF-8 or GBK; the\n"
+        "                          first row names the fields by NAME or caption)\n"
+        "                          to a report awaiting declaration, through the\n"
+        "                          schema's rules; prints \"imported N, refused M\"\n"
+        "                          and one line per refused row; status 1 when any\n"
+        "                          row was refused\n"
         "  upgrade                 the data-version step of the client's start-up\n"
         "                          (moves an old layout); prints the version reached\n"
         "  --help                  this text\n"

@@ -5,7 +5,10 @@
 #include "app/utils/Errors.h"
 #include "app/utils/Utils.h"
 #include "cli/CliPrompts.h"
+#include "entry/RecordImport.h"
 #include "workspace/CollectionType.h"
+
+#include <QFileInfo>
 
 #include <functional>
 
@@ -190,6 +193,30 @@ int ReportFileCommand(TCliContext &c)
                               c.out << TApplicationInfo::DataDir(report.SWSBH) + report.FileName << Qt::endl;
                               return kCliOk;
                           });
+    }
+    if (verb == QLatin1String("import") && args.size() == 5 && !yes) {
+        const QString code = args[1];
+        const QString schema = args[2];
+        const QString period = args[3];
+        const QString file = QFileInfo(args[4]).absoluteFilePath();
+        return RunSession(c, {}, false, TOpen::DocumentsAndTree, [&](TClientSession &session, const TCliMessages &) {
+            TTreeNode *node = ReportNode(session, code, schema, period);
+            if (node->Report().STATUS != kStatusAwaiting)
+                throw TUserError(FormatText(QStringLiteral("报表\"%S\"不是待申报报表,不能导入数据!"), {node->Report().FileName}));
+            // The rows pass the same rules as typed ones.
+            if (!session.CreateScriptEngine())
+                return kCliFailed;
+            session.Shown();
+            session.Select(node);
+            const TImportResult result = session.ImportFile(file);
+            // The enterprise pairs learnt go to "QYXX.xml" as the window
+            // writes them when it closes.
+            session.Closing();
+            c.out << "imported " << result.imported << ", refused " << result.refused.size() << Qt::endl;
+            for (const TImportRefusal &refusal : result.refused)
+                c.out << "line " << refusal.line << ": " << QString(refusal.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' ')) << Qt::endl;
+            return result.refused.empty() ? kCliOk : kCliFailed;
+        });
     }
     if (verb == QLatin1String("delete") && args.size() == 4) {
         RequireYes(yes, QStringLiteral("report delete"));

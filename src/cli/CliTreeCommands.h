@@ -13,8 +13,10 @@
 int TreeCommand(TCliContext &c);
 // taxpayer add CODE NAME | rename CODE NAME | delete CODE --yes
 int TaxPayerCommand(TCliContext &c);
-// report new CODE SCHEMA [PERIOD] | delete CODE SCHEMA PERIOD --yes
-// (args start with "new" or "delete").
+// report new CODE SCHEMA [PERIOD] | delete CODE SCHEMA PERIOD --yes |
+// import CODE SCHEMA PERIOD FILE.csv (args start with the verb). The import
+// prints "imported N, refused M" and a line per refused row, and fails
+// when any row was refused.
 int ReportFileCommand(TCliContext &c);
 // upgrade: the data-version step; prints the version reached.
 int UpgradeCommand(TCliContext &c);

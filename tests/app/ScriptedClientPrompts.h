@@ -18,8 +18,14 @@ public:
     bool acceptProposedPeriod = false;
     QString proposedPeriod;          // what the new-report dialog was started with
 
+    std::optional<TOptionsRec> options; // the options dialog's answer
+    TOptionsRec optionsShown;           // what it was started with
+    bool enterpriseEditorResult = false;
+    QString importFile;                 // empty: the file dialog is cancelled
+
     int logins = 0;
     int newUnitAsks = 0;
+    int enterpriseEditorAsks = 0;
 
     bool ExecuteLogin() override
     {
@@ -52,4 +58,24 @@ public:
         return true;
     }
     bool EditPassword(QString &, QString &, QString &) override { return false; }
+    bool EditOptions(TOptionsRec &value) override
+    {
+        optionsShown = value;
+        if (!options)
+            return false;
+        value = *options;
+        return true;
+    }
+    bool EditEnterpriseList(TEnterpriseTable &) override
+    {
+        ++enterpriseEditorAsks;
+        return enterpriseEditorResult;
+    }
+    bool ChooseImportFile(QString &path) override
+    {
+        if (importFile.isEmpty())
+            return false;
+        path = importFile;
+        return true;
+    }
 };

@@ -10,6 +10,7 @@
 #include "app/utils/TextFile.h"
 #include "app/utils/Utils.h"
 #include "documents/XmlConfig.h"
+#include "entry/Confirm.h"
 
 #include <QStringList>
 
@@ -38,6 +39,23 @@ public:
         return true;
     }
     QStringList runs;
+};
+
+// Answers the double-entry confirmation from a script (0 unless told).
+class ScriptedConfirmation : public TConfirmDialog::Handler {
+public:
+    ScriptedConfirmation() { TConfirmDialog::SetHandler(this); }
+    ~ScriptedConfirmation() override { TConfirmDialog::SetHandler(nullptr); }
+    int Confirm(const std::vector<TColumn> &entries) override
+    {
+        asked << entries.size();
+        for (const TColumn &entry : entries)
+            names << entry.name;
+        return answer;
+    }
+    int answer = 0;
+    QList<size_t> asked;
+    QStringList names;
 };
 
 // A scratch copy of the demo workspace with a session on it; message boxes
@@ -94,6 +112,7 @@ protected:
 
     TempWorkspace workspace;
     ScriptedMessages messages;
+    ScriptedConfirmation confirmation;
     ScriptedClientPrompts prompts;
     std::unique_ptr<TClientSession> session;
 };

@@ -220,8 +220,8 @@ TEST_F(SessionTest, ShutdownWritesPreferencesTheEnterpriseListAndTheOpenReport)
 {
     TClientSession &s = Start();
     s.Shown();
-    ASSERT_FALSE(s.EnterpriseTable().isEmpty());
-    s.EnterpriseTable().append({QStringLiteral("110101199001011234"), QStringLiteral("新学的企业")});
+    ASSERT_FALSE(s.EnterpriseTable().IsEmpty());
+    s.EnterpriseTable().Append(QStringLiteral("110101199001011234"), QStringLiteral("新学的企业"));
     s.Select(Node(kQinglan, QStringLiteral("YSFPCGL"), QStringLiteral("200602")));
     ASSERT_NE(s.OpenReportDataSet(), nullptr);
     s.SetAutoCopy(false);

@@ -496,6 +496,27 @@ TEST(CliReport, DeleteRemovesTheEntryAndTheDataFileButNotTheDeclaredFiles)
     EXPECT_EQ(ReportsOnDisk(ws, kQinglan, QStringLiteral("HGWSPZ")), QStringList());
 }
 
+TEST(CliReport, ImportAppendsTheGoodRowsAndListsTheRefusedOnes)
+{
+    TempWorkspace ws;
+    CopyDemoWith(ws);
+    // GBK, as spreadsheets on the receiving machines save it.
+    const QString csv = ws.Write(
+        QStringLiteral("rows.csv"),
+        EncodeGbk(QStringLiteral("发票代码,发票号码,开票日期,承运人纳税人识别号,承运人名称,运输货物名称,运费金额\r\n"
+                                 "237006110013,00080001,2006-02-11,370285123456789,海港物流有限公司,水泥,200\r\n"
+                                 "237006110013,00080002,2006-02-11,370285123456789,海港物流有限公司,水泥,-5\r\n")));
+    const CliRun run = Cli({QStringLiteral("report"), QStringLiteral("import"), kQinglan, QStringLiteral("YSFPCGL"),
+                            QStringLiteral("200602"), csv});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_EQ(run.out, Arg("imported 1, refused 1\nline 3: 运费金额不能为负数！\n"));
+    const QString report = DecodeGbk(ws.Read(QStringLiteral("Data/370211600123456/YSFPCGL200602.xml")));
+    EXPECT_TRUE(report.contains(QStringLiteral("<FPHM>00080001</FPHM>")));
+    EXPECT_FALSE(report.contains(QStringLiteral("00080002")));
+    // The carrier learnt is in the enterprise list.
+    EXPECT_TRUE(DecodeGbk(ws.Read(QStringLiteral("QYXX.xml"))).contains(QStringLiteral("海港物流有限公司")));
+}
+
 struct RefusalCase {
     const char *name;
     QStringList args;
@@ -544,6 +565,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "没有找到报表种类 \"NOSUCH\""},
         RefusalCase{"UnknownReport", Args({"report", "delete", "370211600123456", "HGWSPZ", "200602", "--yes"}), 1,
                     "没有找到报表 \"HGWSPZ200602.xml\""},
+        RefusalCase{"ImportIntoADeclaredReport",
+                    Args({"report", "import", "370211600123456", "YSFPCGL", "200601", "rows.csv"}), 1,
+                    "报表\"YSFPCGL200601.xml\"不是待申报报表,不能导入数据!"},
         RefusalCase{"ReportDeleteWithoutYes", Args({"report", "delete", "370211600123456", "HGWSPZ", "200601"}), 2,
                     "report delete needs --yes, which answers OK to the question asked before deleting"}),
     [](const auto &info) { return std::string(info.param.name); });

@@ -3,9 +3,19 @@
 #include "TempWorkspace.h"
 
 #include "app/forms/MainForm.h"
+#include "app/forms/ReportPanel.h"
 #include "app/utils/MessageBox.h"
+#include "components/FooterGrid.h"
+#include "entry/Confirm.h"
 #include "reportdata/DataSetModel.h"
+#include "reportdata/FooterRole.h"
 #include "reportdata/XmlDataSet.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QRadioButton>
 
 #include <QAction>
 #include <QApplication>
@@ -149,6 +159,131 @@ TEST_F(MainWindowTest, ClosingWhileARecordIsAddedAsksAndCanStayOpen)
     EXPECT_EQ(window->Session().OpenReportDataSet()->State(), TDataSetState::Insert);
     messages.Answer(TMessageBox::IdYes);
     EXPECT_TRUE(window->close());
+}
+
+// Answers every double-entry confirmation with "all confirmed".
+class ConfirmAll : public TConfirmDialog::Handler {
+public:
+    ConfirmAll() { TConfirmDialog::SetHandler(this); }
+    ~ConfirmAll() override { TConfirmDialog::SetHandler(nullptr); }
+    int Confirm(const std::vector<TColumn> &) override { return 0; }
+};
+
+QString Footer(TfrmMain &window, const QString &field)
+{
+    TXmlDataSet *report = window.Session().OpenReportDataSet();
+    return window.GridModel()->headerData(report->FieldByName(field).Index(), Qt::Horizontal, kFooterRole).toString();
+}
+
+TEST_F(MainWindowTest, TheGridShowsFootersThatFollowPostsAndDeletes)
+{
+    ConfirmAll confirm;
+    Start();
+    Choose({0, 0, 1});
+    EXPECT_EQ(Footer(*window, QStringLiteral("FPDM")), QStringLiteral("合计"));
+    EXPECT_EQ(Footer(*window, QStringLiteral("YFJE")), QStringLiteral("4635.55"));
+    EXPECT_EQ(Footer(*window, QStringLiteral("FPHM")), QString());
+    EXPECT_EQ(Panel(2), QStringLiteral("记录位置: 1/3"));
+    EXPECT_TRUE(Child<QAction>(window.get(), "btnRecNew")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(window.get(), "btnRecPost")->isEnabled());
+
+    Child<QAction>(window.get(), "btnRecLast")->trigger();
+    EXPECT_EQ(Panel(2), QStringLiteral("记录位置: 3/3"));
+    Child<QAction>(window.get(), "btnRecDelete")->trigger();
+    EXPECT_EQ(Footer(*window, QStringLiteral("YFJE")), QStringLiteral("3135.55"));
+    EXPECT_EQ(Panel(2), QStringLiteral("记录位置: 2/2"));
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.last().toStdString();
+}
+
+TEST_F(MainWindowTest, ADeclaredReportRefusesEditingAndTheRecordEditor)
+{
+    Start();
+    Choose({0, 0, 0});
+    auto *grid = Child<TFooterGrid>(window.get(), "grdInvoices");
+    EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(Child<QAction>(window.get(), "btnRecNew")->isEnabled());
+    EXPECT_FALSE(Child<QAction>(window.get(), "btnRecEdit")->isEnabled());
+    // A double click opens nothing (a modal editor would block here).
+    const QModelIndex cell = grid->model()->index(0, 0);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MainWindowTest, TheRecordEditorSavesAndAddsThenCancels)
+{
+    ConfirmAll confirm;
+    Start();
+    Choose({0, 0, 1});
+    TXmlDataSet &report = *window->Session().OpenReportDataSet();
+    window->Session().SetAutoCopy(false);
+    WhenModal([](QWidget *dialog) {
+        const auto set = [dialog](const char *name, const QString &text) {
+            auto *edit = Child<QLineEdit>(dialog, name);
+            edit->setFocus();
+            edit->setText(text);
+            emit edit->editingFinished();
+        };
+        Child<QPushButton>(dialog, "btnSave")->click(); // posts nothing yet, appends
+        set("edtFPDM", QStringLiteral("237006110013"));
+        set("edtFPHM", QStringLiteral("00060001"));
+        auto *date = Child<QDateEdit>(dialog, "edtKPRQ");
+        date->setDate(QDate(2006, 2, 20));
+        emit date->editingFinished();
+        set("edtCYRSWSBH", QStringLiteral("370203588812345")); // a listed carrier: the name is filled
+        EXPECT_EQ(Child<QLineEdit>(dialog, "edtCYRMC")->text(), QStringLiteral("远驰运输有限公司"));
+        set("edtYSHWMC", QStringLiteral("机床"));
+        set("edtYFJE", QStringLiteral("500"));
+        EXPECT_EQ(Child<QLineEdit>(dialog, "edtKCSE")->text(), QStringLiteral("35"));
+        Child<QPushButton>(dialog, "btnSave")->click();
+        // The new empty record: cancel asks nothing and closes.
+        Child<QPushButton>(dialog, "btnCancel")->click();
+    });
+    Child<QAction>(window.get(), "btnRecEdit")->trigger();
+    EXPECT_EQ(report.RecordCount(), 4);
+    EXPECT_EQ(report.State(), TDataSetState::Browse);
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.last().toStdString();
+}
+
+TEST_F(MainWindowTest, PastedSpreadsheetRowsBecomeRecords)
+{
+    Start();
+    Choose({0, 0, 1});
+    auto *grid = Child<TFooterGrid>(window.get(), "grdInvoices");
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    const QString rows = QStringLiteral(
+        "237006110014\t00070001\t2006-02-05\t370203588812345\t远驰运输有限公司\t木材\t1.5\t100\t300\r\n"
+        "237006110014\t00070002\t2006-02-06\t370203588812345\t远驰运输有限公司\t木材\t2\t100\t400\r\n");
+    emit grid->PasteRequested(rows);
+    EXPECT_EQ(window->Session().OpenReportDataSet()->RecordCount(), 5);
+    EXPECT_EQ(Footer(*window, QStringLiteral("YFJE")), QStringLiteral("5335.55"));
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.last().toStdString();
+}
+
+TEST_F(MainWindowTest, OptionsComeFromAndGoToTheSession)
+{
+    Start();
+    WhenModal([](QWidget *dialog) {
+        EXPECT_TRUE(Child<QCheckBox>(dialog, "cbxAutoCopy")->isChecked());
+        Child<QCheckBox>(dialog, "cbxAlwaysShowEditor")->setChecked(true);
+        Child<QRadioButton>(dialog, "rbtXP")->setChecked(true);
+        Child<QPushButton>(dialog, "btnOK")->click();
+    });
+    Child<QAction>(window.get(), "miOptions")->trigger();
+    EXPECT_TRUE(window->Session().AlwaysShowEditor());
+    EXPECT_EQ(window->Session().Config().GetConfigValue(QStringLiteral("PRINTXSLT")), QStringLiteral("XP"));
+}
+
+TEST_F(MainWindowTest, TheLocateBarFindsARecord)
+{
+    Start();
+    Choose({0, 0, 1});
+    auto *fields = Child<QComboBox>(window.get(), "cbxFieldList");
+    EXPECT_EQ(fields->count(), 12);
+    fields->setCurrentText(QStringLiteral("承运人名称"));
+    Child<QLineEdit>(window.get(), "edtContent")->setText(QStringLiteral("远驰运输有限公司"));
+    Child<QPushButton>(window.get(), "btnLocate")->click();
+    EXPECT_EQ(Child<TFooterGrid>(window.get(), "grdInvoices")->currentIndex().row(), 2);
+    EXPECT_EQ(Panel(2), QStringLiteral("记录位置: 3/3"));
 }
 
 TEST_F(MainWindowTest, CancelledLoginEndsTheStart)

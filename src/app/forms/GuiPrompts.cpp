@@ -2,9 +2,15 @@
 
 #include "access/forms/LoginForm.h"
 #include "access/forms/ModifyPwdForm.h"
+#include "entry/forms/OptionsForm.h"
+#include "workspace/forms/QYXXForm.h"
 #include "workspace/forms/NewFileForm.h"
 #include "workspace/forms/RenameForm.h"
 #include "workspace/forms/TaxPayerForm.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 bool TGuiPrompts::ExecuteLogin() { return ::ExecuteLogin(parent_); }
 
@@ -20,4 +26,22 @@ bool TGuiPrompts::EditPeriod(QString &period) { return ExecuteNewFile(parent_, p
 bool TGuiPrompts::EditPassword(QString &oldPassword, QString &newPassword, QString &confirmation)
 {
     return ExecuteModifyPwd(parent_, oldPassword, newPassword, confirmation);
+}
+
+bool TGuiPrompts::EditOptions(TOptionsRec &options) { return ::ExecuteOptions(parent_, options); }
+
+bool TGuiPrompts::EditEnterpriseList(TEnterpriseTable &table) { return ExecuteEnterpriseEditor(parent_, table); }
+
+bool TGuiPrompts::ChooseImportFile(QString &path)
+{
+    // The folder of the last import, else the documents folder.
+    if (lastImportFolder_.isEmpty())
+        lastImportFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString chosen = QFileDialog::getOpenFileName(parent_, QStringLiteral("导入数据"), lastImportFolder_,
+                                                        QStringLiteral("CSV 文件 (*.csv *.CSV);;所有文件 (*)"));
+    if (chosen.isEmpty())
+        return false;
+    lastImportFolder_ = QFileInfo(chosen).absolutePath();
+    path = chosen;
+    return true;
 }

@@ -2,6 +2,8 @@
 
 #include "app/ClientPrompts.h"
 
+#include <QString>
+
 class QWidget;
 
 // Answers the session's dialogs with the real dialogs, over parent.
@@ -14,7 +16,11 @@ public:
     bool EditUnitName(QString &name) override;
     bool EditPeriod(QString &period) override;
     bool EditPassword(QString &oldPassword, QString &newPassword, QString &confirmation) override;
+    bool EditOptions(TOptionsRec &options) override;
+    bool EditEnterpriseList(TEnterpriseTable &table) override;
+    bool ChooseImportFile(QString &path) override;
 
 private:
     QWidget *parent_;
+    QString lastImportFolder_;
 };

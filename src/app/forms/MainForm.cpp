@@ -1,10 +1,13 @@
 #include "app/forms/MainForm.h"
 
 #include "app/forms/MenuMirror.h"
+#include "app/forms/ReportPanel.h"
 #include "app/forms/TreePanel.h"
 #include "app/utils/CommandRunner.h"
 #include "app/utils/MessageBox.h"
 #include "app/utils/Utils.h"
+#include "components/FooterGrid.h"
+#include "entry/ReportGrid.h"
 #include "reportdata/DataSetModel.h"
 #include "reportdata/XmlDataSet.h"
 #include "widgets/AboutForm.h"
@@ -51,10 +54,12 @@ TfrmMain::TfrmMain(QWidget *parent) : QMainWindow(parent)
 
 TfrmMain::~TfrmMain()
 {
-    // The session closes the open report; the grid lets go of it first.
-    session_->Shutdown();
+    // The grid lets go of the open report first; the session closes it.
     DetachReport();
+    session_->Shutdown();
 }
+
+TDataSetModel *TfrmMain::GridModel() const { return reportPanel_->Model(); }
 
 bool TfrmMain::Create()
 {
@@ -92,7 +97,6 @@ void TfrmMain::BuildMenus()
     control->setObjectName(QStringLiteral("miControl"));
     miOptions_ = control->addAction(QStringLiteral("选项(&P)"));
     miOptions_->setObjectName(QStringLiteral("miOptions"));
-    miOptions_->setEnabled(false); // the options dialog comes with the report grid's settings
     QAction *password = control->addAction(QStringLiteral("修改口令"));
     password->setObjectName(QStringLiteral("N7"));
     control->addSeparator();
@@ -123,6 +127,7 @@ void TfrmMain::BuildMenus()
 
     connect(miOperate_, &QMenu::aboutToShow, this, [this] { MirrorMenu(pmTree_, miOperate_); });
     connect(password, &QAction::triggered, this, [this] { Run([this] { session_->ChangePassword(); }); });
+    connect(miOptions_, &QAction::triggered, this, [this] { Run([this] { session_->ExecuteOptions(); }); });
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(miFolders_, &QAction::triggered, this, [this](bool checked) { SetTreePanelVisible(checked); });
     connect(contents, &QAction::triggered, this, [this] { Run([this] { session_->OpenHelp(); }); });
@@ -157,6 +162,10 @@ void TfrmMain::BuildToolBars()
     commands->addActions({btnNewReport_, btnDeleteReport_});
     commands->addSeparator();
     commands->addActions({btnDataExport_, btnUnDataExport_});
+    commands->addSeparator();
+    btnQYXX_ = NamedAction(this, "btnQYXX", QStringLiteral("企业信息"), CommandIcon(TCommandIcon::Find));
+    commands->addAction(btnQYXX_);
+    connect(btnQYXX_, &QAction::triggered, this, [this] { Run([this] { session_->EditEnterpriseList(); }); });
     for (QAction *button : {btnNewUnit_, btnDeleteUnit_, btnNewReport_, btnDeleteReport_, btnDataExport_, btnUnDataExport_})
         button->setEnabled(false);
     connect(btnNewUnit_, &QAction::triggered, pmiNewUnit_, &QAction::trigger);
@@ -170,21 +179,38 @@ void TfrmMain::BuildToolBars()
     records->setObjectName(QStringLiteral("tbRecords"));
     records->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     records->setMovable(false);
-    const auto navigate = [this](const char *name, const QString &text, TCommandIcon icon,
-                                 void (TXmlDataSet::*move)()) {
+    const auto command = [this](const char *name, const QString &text, TCommandIcon icon,
+                                void (TReportGrid::*run)()) {
         QAction *action = NamedAction(this, name, text, CommandIcon(icon));
         action->setEnabled(false);
-        recordActions_.append(action);
-        connect(action, &QAction::triggered, this, [this, move] {
-            if (TXmlDataSet *report = session_->OpenReportDataSet())
-                Run([report, move] { (report->*move)(); });
+        connect(action, &QAction::triggered, this, [this, run] {
+            Run([this, run] { (session_->Grid().*run)(); });
+            reportPanel_->ShowCurrentRecord();
         });
         return action;
     };
-    records->addAction(navigate("btnRecFirst", QStringLiteral("首条"), TCommandIcon::First, &TXmlDataSet::First));
-    records->addAction(navigate("btnRecPrior", QStringLiteral("上条"), TCommandIcon::Prior, &TXmlDataSet::Prior));
-    records->addAction(navigate("btnRecNext", QStringLiteral("下条"), TCommandIcon::Next, &TXmlDataSet::Next));
-    records->addAction(navigate("btnRecLast", QStringLiteral("末条"), TCommandIcon::Last, &TXmlDataSet::Last));
+    btnRecFirst_ = command("btnRecFirst", QStringLiteral("首条"), TCommandIcon::First, &TReportGrid::First);
+    btnRecPrior_ = command("btnRecPrior", QStringLiteral("上条"), TCommandIcon::Prior, &TReportGrid::Prior);
+    btnRecNext_ = command("btnRecNext", QStringLiteral("下条"), TCommandIcon::Next, &TReportGrid::Next);
+    btnRecLast_ = command("btnRecLast", QStringLiteral("末条"), TCommandIcon::Last, &TReportGrid::Last);
+    btnRecNew_ = command("btnRecNew", QStringLiteral("新增"), TCommandIcon::Append, &TReportGrid::Append);
+    btnRecPost_ = command("btnRecPost", QStringLiteral("保存"), TCommandIcon::Post, &TReportGrid::Post);
+    btnRecDelete_ = command("btnRecDelete", QStringLiteral("删除"), TCommandIcon::Delete, &TReportGrid::Delete);
+    btnRecEdit_ = NamedAction(this, "btnRecEdit", QStringLiteral("纵向编辑"), CommandIcon(TCommandIcon::Edit));
+    btnRecEdit_->setEnabled(false);
+    connect(btnRecEdit_, &QAction::triggered, this, [this] { reportPanel_->OpenRecordEditor(); });
+    btnRecImport_ = NamedAction(this, "btnRecImport", QStringLiteral("导入"));
+    btnRecImport_->setToolTip(QStringLiteral("从 CSV 文件导入记录"));
+    btnRecImport_->setEnabled(false);
+    connect(btnRecImport_, &QAction::triggered, this, [this] {
+        Run([this] { session_->ImportRecords(); });
+        reportPanel_->ShowCurrentRecord();
+    });
+    records->addActions({btnRecFirst_, btnRecPrior_, btnRecNext_, btnRecLast_});
+    records->addSeparator();
+    records->addActions({btnRecNew_, btnRecPost_, btnRecDelete_, btnRecEdit_});
+    records->addSeparator();
+    records->addAction(btnRecImport_);
     records->addSeparator();
     btnPrint_ = NamedAction(this, "btnPrint", QStringLiteral("打印清单"), CommandIcon(TCommandIcon::Print));
     records->addAction(btnPrint_);
@@ -201,38 +227,9 @@ void TfrmMain::BuildCentre()
     treePanel_ = new TTreePanel(session_->Tree(), splitter_);
     splitter_->addWidget(treePanel_);
 
-    auto *reportArea = new QWidget(splitter_);
-    reportArea->setObjectName(QStringLiteral("pnlReport"));
-    auto *layout = new QVBoxLayout(reportArea);
-    layout->setContentsMargins(4, 0, 0, 0);
-    lblTitle_ = new QLabel(reportArea);
-    lblTitle_->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle_->setAlignment(Qt::AlignCenter);
-    QFont titleFont = lblTitle_->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
-    titleFont.setBold(true);
-    lblTitle_->setFont(titleFont);
-    lblTitle_->hide();
-    layout->addWidget(lblTitle_);
-
-    grdInvoices_ = new QTableView(reportArea);
-    grdInvoices_->setObjectName(QStringLiteral("grdInvoices"));
-    grdInvoices_->setSortingEnabled(false);
-    grdInvoices_->setAlternatingRowColors(true);
-    grdInvoices_->verticalHeader()->setDefaultSectionSize(grdInvoices_->fontMetrics().height() + 8);
-    layout->addWidget(grdInvoices_, 1);
-
-    auto *pages = new QTabWidget(reportArea);
-    pages->setObjectName(QStringLiteral("pgHint"));
-    memo1_ = new QPlainTextEdit(pages);
-    memo1_->setObjectName(QStringLiteral("Memo1"));
-    memo1_->setReadOnly(true);
-    memo1_->setMaximumHeight(memo1_->fontMetrics().height() * 4 + 12);
-    pages->addTab(memo1_, QStringLiteral("操作提示"));
-    pages->setMaximumHeight(memo1_->maximumHeight() + pages->tabBar()->sizeHint().height() + 8);
-    layout->addWidget(pages);
-
-    splitter_->addWidget(reportArea);
+    reportPanel_ = new TReportPanel(*session_, splitter_);
+    reportPanel_->Run = [this](const std::function<void()> &command) { Run(command); };
+    splitter_->addWidget(reportPanel_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22, 1000});
@@ -279,11 +276,12 @@ void TfrmMain::ConnectSession()
     connect(s, &TClientSession::PrintEnabledChanged, btnPrint_, &QAction::setEnabled);
     connect(s, &TClientSession::ReportClosing, this, &TfrmMain::DetachReport);
     connect(s, &TClientSession::ReportOpened, this, &TfrmMain::AttachReport);
-    connect(s, &TClientSession::ReportTitleChanged, this, [this](const QString &title) {
-        lblTitle_->setText(title);
-        lblTitle_->show();
-    });
-    connect(s, &TClientSession::ViewModeChanged, this, &TfrmMain::ApplyViewMode);
+    connect(s, &TClientSession::ReportTitleChanged, reportPanel_, &TReportPanel::SetTitle);
+    connect(s, &TClientSession::ViewModeChanged, reportPanel_, &TReportPanel::ApplyViewMode);
+    connect(s, &TClientSession::ReportBound, reportPanel_, &TReportPanel::Bind);
+    connect(s, &TClientSession::SaveGridLayoutRequested, reportPanel_, &TReportPanel::SaveLayout);
+    connect(s, &TClientSession::AlwaysShowEditorChanged, reportPanel_, &TReportPanel::SetAlwaysShowEditor);
+    connect(&s->Grid(), &TReportGrid::StateChanged, this, &TfrmMain::ApplyRecordState);
     connect(s, &TClientSession::FocusTree, this, [this] { treePanel_->TreeView()->setFocus(); });
 }
 
@@ -337,37 +335,30 @@ void TfrmMain::ApplyOffer()
 
 void TfrmMain::AttachReport(TXmlDataSet *report)
 {
-    DetachReport();
-    gridModel_ = new TDataSetModel(*report, this);
-    gridModel_->OnError = [](const QString &message) { TMessageBox::Show(message, TMessageBox::ErrorOk); };
-    grdInvoices_->setModel(gridModel_);
-    grdInvoices_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grdInvoices_->resizeColumnsToContents();
-    ApplyViewMode(session_->ViewMode());
-    for (QAction *action : recordActions_)
-        action->setEnabled(true);
+    reportPanel_->Attach(report);
+    ApplyRecordState();
 }
 
 void TfrmMain::DetachReport()
 {
-    for (QAction *action : recordActions_)
-        action->setEnabled(false);
-    if (!gridModel_)
-        return;
-    grdInvoices_->setModel(nullptr);
-    delete gridModel_;
-    gridModel_ = nullptr;
+    reportPanel_->Detach();
+    ApplyRecordState();
 }
 
-void TfrmMain::ApplyViewMode(bool viewMode)
+void TfrmMain::ApplyRecordState()
 {
-    grdInvoices_->setEditTriggers(viewMode ? QAbstractItemView::NoEditTriggers
-                                           : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                                                 | QAbstractItemView::AnyKeyPressed);
-    if (!gridModel_)
-        return;
-    for (int column = 0; column < gridModel_->columnCount(); ++column)
-        gridModel_->SetColumnReadOnly(column, viewMode);
+    const TReportGrid &grid = session_->Grid();
+    const TRecordCommands commands = grid.Commands();
+    btnRecFirst_->setEnabled(commands.first);
+    btnRecPrior_->setEnabled(commands.prior);
+    btnRecNext_->setEnabled(commands.next);
+    btnRecLast_->setEnabled(commands.last);
+    btnRecNew_->setEnabled(commands.append);
+    btnRecPost_->setEnabled(commands.post);
+    btnRecDelete_->setEnabled(commands.remove);
+    btnRecEdit_->setEnabled(commands.edit);
+    btnRecImport_->setEnabled(commands.append);
+    statusPanels_[2]->setText(grid.RecordPosition());
 }
 
 void TfrmMain::SetTreePanelVisible(bool visible)
@@ -390,6 +381,7 @@ void TfrmMain::showEvent(QShowEvent *event)
         return;
     firstShown_ = true;
     treePanel_->TreeView()->setFocus();
+    ApplyRecordState();
     session_->Shown();
 }
 

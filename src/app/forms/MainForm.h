@@ -14,9 +14,9 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QSplitter;
-class QTableView;
 class QToolBar;
 class TDataSetModel;
+class TReportPanel;
 class TTreePanel;
 
 // The collection client's main window: a view of its TClientSession. It
@@ -36,7 +36,8 @@ public:
 
     TClientSession &Session() { return *session_; }
     // The grid's model over the open report, or nullptr.
-    TDataSetModel *GridModel() const { return gridModel_; }
+    TDataSetModel *GridModel() const;
+    TReportPanel *ReportPanel() const { return reportPanel_; }
     // The tree's context menu (mirrored into "操作(&O)").
     QMenu *TreeMenu() const { return pmTree_; }
     QMenu *OperateMenu() const { return miOperate_; }
@@ -58,9 +59,10 @@ private:
     void Run(const std::function<void()> &command);
     void ApplyCollectionTexts();
     void ApplyOffer();
-    void ApplyViewMode(bool viewMode);
     void AttachReport(TXmlDataSet *report);
     void DetachReport();
+    // The record commands and the record position, as the report area says.
+    void ApplyRecordState();
     void SetTreePanelVisible(bool visible);
     void NotYetAvailable(const QString &command);
 
@@ -94,13 +96,20 @@ private:
     QAction *btnDataExport_ = nullptr;
     QAction *btnUnDataExport_ = nullptr;
     QAction *btnPrint_ = nullptr;
-    QList<QAction *> recordActions_; // act on the open report
+    QAction *btnQYXX_ = nullptr;
+    // The record tool bar.
+    QAction *btnRecFirst_ = nullptr;
+    QAction *btnRecPrior_ = nullptr;
+    QAction *btnRecNext_ = nullptr;
+    QAction *btnRecLast_ = nullptr;
+    QAction *btnRecNew_ = nullptr;
+    QAction *btnRecPost_ = nullptr;
+    QAction *btnRecDelete_ = nullptr;
+    QAction *btnRecEdit_ = nullptr;
+    QAction *btnRecImport_ = nullptr;
 
     TTreePanel *treePanel_ = nullptr;
     QSplitter *splitter_ = nullptr;
-    QLabel *lblTitle_ = nullptr;
-    QTableView *grdInvoices_ = nullptr;
-    TDataSetModel *gridModel_ = nullptr;
-    QPlainTextEdit *memo1_ = nullptr;
+    TReportPanel *reportPanel_ = nullptr;
     QLabel *statusPanels_[4] = {};
 };

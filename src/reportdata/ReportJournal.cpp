@@ -486,7 +486,7 @@ TReportJournal::~TReportJournal()
         ::close(fd_);
 }
 
-int TReportJournal::WriteLine(const QByteArray &line)
+int TReportJournal::WriteLine(const QByteArray &line, bool sync)
 {
     const char *data = line.constData();
     qsizetype left = line.size();
@@ -502,8 +502,12 @@ int TReportJournal::WriteLine(const QByteArray &line)
         data += written;
         left -= written;
     }
-    if (error == 0 && ::fdatasync(fd_) != 0)
-        error = errno;
+    if (error == 0 && sync) {
+        if (::fdatasync(fd_) != 0)
+            error = errno;
+        else
+            ++flushes_;
+    }
     if (error != 0) {
         // A part written stays out of the journal, so that later lines do
         // not follow a damaged one.
@@ -511,20 +515,35 @@ int TReportJournal::WriteLine(const QByteArray &line)
         return error;
     }
     length_ += line.size();
+    unsynced_ = !sync;
     return 0;
 }
 
-void TReportJournal::Append(const TJournalEntry &entry)
+void TReportJournal::Append(const TJournalEntry &entry, bool sync)
 {
     if (failed_ || fd_ < 0)
         throw TFileError(path_, failedFull_ ? kWriteFailedDiskFull : kWriteFailed);
-    const int error = WriteLine(EntryLine(Payload(entry)));
+    const int error = WriteLine(EntryLine(Payload(entry)), sync);
     if (error != 0) {
         failed_ = true;
         failedFull_ = TAtomicFileError::IsDiskFullError(error);
         throw TFileError(path_, failedFull_ ? kWriteFailedDiskFull : kWriteFailed);
     }
     ++count_;
+}
+
+void TReportJournal::Sync()
+{
+    if (!unsynced_ || fd_ < 0)
+        return;
+    if (::fdatasync(fd_) != 0) {
+        const int error = errno;
+        failed_ = true;
+        failedFull_ = TAtomicFileError::IsDiskFullError(error);
+        throw TFileError(path_, failedFull_ ? kWriteFailedDiskFull : kWriteFailed);
+    }
+    unsynced_ = false;
+    ++flushes_;
 }
 
 void TReportJournal::MarkFolded(const TFileIdentity &written, int count)

@@ -109,11 +109,22 @@ public:
     TReportJournal(const TReportJournal &) = delete;
     TReportJournal &operator=(const TReportJournal &) = delete;
 
-    // Writes the entry and flushes it to disk. A write that fails is cut
-    // off again and the journal refuses further entries; every such refusal
-    // raises TFileError with "日志文件写入失败, 请关闭报表后重新打开", saying
-    // first that the disk is full when it is.
-    void Append(const TJournalEntry &entry);
+    // Writes the entry and flushes it to disk, or with sync false leaves
+    // the flush to a later Sync (a batch of changes shares one flush). A
+    // write that fails is cut off again and the journal refuses further
+    // entries; every such refusal raises TFileError with "日志文件写入失败,
+    // 请关闭报表后重新打开", saying first that the disk is full when it is.
+    void Append(const TJournalEntry &entry, bool sync = true);
+    // Flushes the entries written without sync to disk; nothing when there
+    // are none. When the flush fails, the journal refuses further entries
+    // and TFileError is raised as for Append: whether those entries reached
+    // the disk is unknown, so only the document in memory (written at the
+    // next Save or Close) is sure to hold them.
+    void Sync();
+    // Entries written since the last flush.
+    bool Unsynced() const { return unsynced_; }
+    // How many times the journal was flushed to disk since it was opened.
+    int Flushes() const { return flushes_; }
     // Writes the fold mark for a new report file with bytes written that
     // holds the first count changes, before it replaces the report. Also
     // after a refused Append. Raises TAtomicFileError (the mark is then cut
@@ -127,9 +138,9 @@ public:
 
 private:
     TReportJournal() = default;
-    // Writes line at the end and flushes it; on failure cuts it off again
-    // and returns the error number.
-    int WriteLine(const QByteArray &line);
+    // Writes line at the end and (with sync) flushes it; on failure cuts it
+    // off again and returns the error number.
+    int WriteLine(const QByteArray &line, bool sync = true);
 
     QString path_;
     int fd_ = -1;
@@ -137,4 +148,6 @@ private:
     int count_ = 0;
     bool failed_ = false;
     bool failedFull_ = false;
+    bool unsynced_ = false;
+    int flushes_ = 0;
 };

@@ -392,8 +392,18 @@ void TXmlDataSet::Journal(const TJournalEntry &entry)
         journal_ = std::make_unique<TReportJournal>(ResolveCaseInsensitive(fileName_), document_.Identity(), unsaved_);
         unsaved_.clear();
     }
-    journal_->Append(entry);
+    journal_->Append(entry, batchDepth_ == 0);
 }
+
+void TXmlDataSet::EndBatch()
+{
+    if (batchDepth_ == 0)
+        return;
+    if (--batchDepth_ == 0 && journal_)
+        journal_->Sync();
+}
+
+int TXmlDataSet::JournalFlushes() const { return journal_ ? journal_->Flushes() : 0; }
 
 // ---------------------------------------------------------------- opening and closing
 

@@ -332,6 +332,22 @@ public:
     void AppendRecord(const QVariantList &values);
     void InsertRecord(const QVariantList &values);
 
+    // ---- Batches ----
+    // Changes made between BeginBatch and the matching EndBatch (calls
+    // nest) share one journal flush: their journal lines are written as
+    // they are made but flushed to disk once, by the outermost EndBatch.
+    // A crash inside a batch may lose the batch's changes (never damage
+    // earlier ones). EndBatch raises the journal's TFileError when that
+    // flush fails; the changes then stay in the report in memory and are
+    // written at Save or Close, and the journal refuses further changes as
+    // after any failed journal write.
+    void BeginBatch() { ++batchDepth_; }
+    void EndBatch();
+    bool InBatch() const { return batchDepth_ > 0; }
+    // How often the current journal was flushed to disk (0 while the report
+    // has none); tools and tests use it to see that a batch flushed once.
+    int JournalFlushes() const;
+
     // ---- Searching ----
     // Finds the first record whose named fields (";"-separated) match
     // values (one value, or a QVariantList with one per name). TEXT and
@@ -453,6 +469,7 @@ private:
     bool bof_ = true;
     bool eof_ = true;
     int disableCount_ = 0;
+    int batchDepth_ = 0;
     bool heldBack_ = false;
     std::set<int> runningRules_;
 

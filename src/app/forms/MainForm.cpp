@@ -175,6 +175,9 @@ void TfrmMain::BuildToolBars()
     connect(btnDataExport_, &QAction::triggered, pmiDataExport_, &QAction::trigger);
     connect(btnUnDataExport_, &QAction::triggered, pmiUnDataExport_, &QAction::trigger);
 
+    // The record commands get a row of their own, so that none of them hides
+    // behind the tool bar's overflow button on a narrow screen.
+    addToolBarBreak();
     QToolBar *records = addToolBar(QStringLiteral("记录"));
     records->setObjectName(QStringLiteral("tbRecords"));
     records->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);

@@ -178,6 +178,29 @@ TEST_F(EnterpriseEditorTest, RowsAreStoredAsTheCurrentRowMovesAndDeletedWithoutQ
     EXPECT_TRUE(messages.shown().isEmpty());
 }
 
+TEST_F(EnterpriseEditorTest, DownFromANewLastRowStoresItAndEscForgetsARefusedOne)
+{
+    TQYXXFrom dialog(table);
+    ASSERT_TRUE(ShowActive(&dialog));
+    auto *grid = Child<QTableView>(&dialog, "grdQYXX");
+    Type(dialog, 0, 0, kA);
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(table.Count(), 1);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+
+    Type(dialog, 1, 0, QStringLiteral("1234"));
+    QTest::keyClick(grid, Qt::Key_Up);
+    EXPECT_EQ(messages.last(), kInvalid);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    QTest::keyClick(grid, Qt::Key_Escape); // forgets the row in editing
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(Cell(dialog, 1, 0), QString());
+    QTest::keyClick(grid, Qt::Key_Escape); // now cancels
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(table.Rows(), (QList<Entry>{{kA, ""}}));
+}
+
 TEST_F(EnterpriseEditorTest, LongStoredNameIsNotCutByOpeningItsCell)
 {
     const QString longName(130, QChar(0x540D));

@@ -224,6 +224,12 @@ bool TQYXXFrom::eventFilter(QObject *watched, QEvent *event)
             }
             return true;
         }
+        // Down from a new last row stores it and goes on to the next new one.
+        if (key == Qt::Key_Down && row >= 0 && row == model_->EditingRow() && row == model_->rowCount() - 1) {
+            if (StoreEditedRow())
+                grdQYXX_->setCurrentIndex(model_->index(model_->AppendRow(), grdQYXX_->currentIndex().column()));
+            return true;
+        }
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && row >= 0) {
             grdQYXX_->edit(grdQYXX_->currentIndex());
             return true;

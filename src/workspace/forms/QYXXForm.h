@@ -14,8 +14,9 @@ class TEnterpriseCellDelegate;
 // end; they are never deleted from the grid itself. A row in editing is
 // stored through the row checks when the current row changes, on "确定(&O)"
 // and on "取消(&C)"; a refused row shows the check's message and stays in
-// editing with the operator's text (and the dialog stays open). Esc outside
-// a cell editor first forgets the row in editing, then cancels.
+// editing with the operator's text (and the dialog stays open). Down from
+// a new last row stores it and opens the next one. Esc outside a cell editor
+// first forgets the row in editing, then cancels.
 class TQYXXFrom : public QDialog {
     Q_OBJECT
 public:

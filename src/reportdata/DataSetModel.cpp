@@ -278,9 +278,17 @@ void TDataSetModel::OnDataChange(const TDataChange &change)
     case Kind::CurrentChanged:
         emit CurrentRowChanged(dataSet_.CurrentViewRow());
         break;
-    case Kind::StateChanged:
-        if (rowCount() > 0)
-            emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    case Kind::StateChanged: {
+        // Of the row headers only the record being inserted reads otherwise
+        // ("*"): tell views about that row and the one that read so before,
+        // not about every row (a header view walks every row it is told of).
+        const int insertRow = dataSet_.InsertViewRow();
+        for (const int row : {shownInsertRow_, insertRow}) {
+            if (row >= 0 && row < rowCount())
+                emit headerDataChanged(Qt::Vertical, row, row);
+        }
+        shownInsertRow_ = insertRow;
         break;
+    }
     }
 }

@@ -92,5 +92,6 @@ private:
     QString lastError_;
     std::map<int, QString> footerTexts_; // column -> static text (Text footers)
     std::map<int, QString> shownFooters_; // column -> text last announced
+    int shownInsertRow_ = -1; // the row header last told to read "*"
     TColumnSums sums_;
 };

@@ -153,13 +153,18 @@ TEST_F(FooterModel, SumsFollowPostsEditsAndDeletes)
     EXPECT_EQ(model->headerData(1, Qt::Horizontal, kFooterAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
 
     std::vector<int> told; // columns whose footer views were told about
+    std::vector<std::pair<int, int>> rowsTold; // row headers views were told about
     QObject::connect(model.get(), &QAbstractItemModel::headerDataChanged,
-                     [&told](Qt::Orientation orientation, int first, int last) {
+                     [&](Qt::Orientation orientation, int first, int last) {
                          if (orientation == Qt::Horizontal && first == last)
                              told.push_back(first);
+                         if (orientation == Qt::Vertical)
+                             rowsTold.emplace_back(first, last);
                      });
     report->Append();
     EXPECT_TRUE(told.empty()) << "a new record of zeros changes no total";
+    // Only the new row's header changed (to "*"), not every row's.
+    EXPECT_EQ(rowsTold, (std::vector<std::pair<int, int>>{{2, 2}}));
     ASSERT_TRUE(model->setData(model->index(2, 1), 10));
     EXPECT_EQ(Footer(1), QStringLiteral("15"));
     EXPECT_EQ(told, std::vector<int>{1});

@@ -214,11 +214,3 @@ TImportResult PasteRows(TXmlDataSet &dataSet, TRecordValidator &validator, const
         return ImportRowsAt(dataSet, validator, rows.mid(1), MapHeader(dataSet, rows.first()), lines.mid(1));
     return ImportRowsAt(dataSet, validator, rows, columnFieldsFromCurrent, lines);
 }
-
-QString ImportRefusalText(const TImportResult &result)
-{
-    QStringList lines;
-    for (const TImportRefusal &refusal : result.refused)
-        lines << QStringLiteral("第%1行: %2").arg(refusal.line).arg(refusal.message);
-    return lines.join(QLatin1Char('\n'));
-}

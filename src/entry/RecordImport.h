@@ -70,6 +70,3 @@ TImportResult ImportCsvFile(TXmlDataSet &dataSet, TRecordValidator &validator, c
 // current column on. Lines are those of the pasted text.
 TImportResult PasteRows(TXmlDataSet &dataSet, TRecordValidator &validator, const QString &text,
                         const QStringList &columnFieldsFromCurrent);
-
-// The refusals as the operator reads them: "第%d行: %s", one per line.
-QString ImportRefusalText(const TImportResult &result);

@@ -27,21 +27,6 @@ quint8 DataSizeOf(const QString &text)
     return quint8(size & 0xFF);
 }
 
-// The CONFIRM names as written between the semicolons (see BuildConfirmList).
-QStringList ConfirmNames(const QString &confirm)
-{
-    QStringList names;
-    QString rest = confirm.trimmed() + QLatin1Char(';');
-    while (rest != QLatin1String(";")) {
-        const qsizetype separator = rest.indexOf(QLatin1Char(';'));
-        names << rest.left(separator);
-        rest = rest.mid(separator + 1);
-        if (rest.isEmpty())
-            rest = QStringLiteral(";");
-    }
-    return names;
-}
-
 QString Cents(double value) { return QString::number(RoundCurrency(value), 'f', 2); }
 
 QString ConfirmValue(const QString &dataType, const TField &field)
@@ -67,26 +52,16 @@ std::vector<TColumn> BuildConfirmList(const QString &fieldDefinitionFile, const 
     if (!FileExistsAnyCase(fieldDefinitionFile))
         throw TUserError(FormatText(QStringLiteral("%S文件不存在!请仔细检查"), {fieldDefinitionFile}));
     const auto document = LoadFieldDefinitions(ResolveCaseInsensitive(fieldDefinitionFile));
-    const TXMLFORMType form = document->FORM();
-    const std::vector<TXMLCOLUMNType> columns = form.COLUMNS().Items();
-
     std::vector<TColumn> entries;
-    for (const QString &name : ConfirmNames(form.CONFIRM())) {
-        if (name.isEmpty())
-            continue;
-        for (const TXMLCOLUMNType &column : columns) {
-            if (!SameTextIgnoringAsciiCase(column.NAME(), name))
-                continue;
-            TColumn entry;
-            entry.name = column.NAME();
-            entry.caption = column.CHSNAME();
-            entry.dataType = column.DATATYPE();
-            entry.dataSize = DataSizeOf(column.DATASIZE());
-            entry.comment = column.COMMENT();
-            entry.value = ConfirmValue(entry.dataType, dataSet.FieldByName(entry.name));
-            entries.push_back(entry);
-            break;
-        }
+    for (const TXMLCOLUMNType &column : ConfirmColumns(document->FORM())) {
+        TColumn entry;
+        entry.name = column.NAME();
+        entry.caption = column.CHSNAME();
+        entry.dataType = column.DATATYPE();
+        entry.dataSize = DataSizeOf(column.DATASIZE());
+        entry.comment = column.COMMENT();
+        entry.value = ConfirmValue(entry.dataType, dataSet.FieldByName(entry.name));
+        entries.push_back(entry);
     }
     return entries;
 }

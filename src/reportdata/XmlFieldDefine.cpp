@@ -95,7 +95,8 @@ std::vector<TXMLCOLUMNType> ConfirmColumns(const TXMLFORMType &form)
     QString rest = form.CONFIRM().trimmed() + QLatin1Char(';');
     while (rest != QLatin1String(";")) {
         const qsizetype separator = rest.indexOf(QLatin1Char(';'));
-        const QString name = rest.left(separator).trimmed();
+        // Names are taken as written: " QTY" names no column.
+        const QString name = rest.left(separator);
         rest = rest.mid(separator + 1);
         if (rest.isEmpty())
             rest = QStringLiteral(";");

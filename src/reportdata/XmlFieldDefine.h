@@ -115,9 +115,10 @@ std::vector<TFieldDef> BuildFieldList(const TXMLFORMType &form);
 QStringList SplitKeyFields(const QString &keyFields);
 
 // The columns to be entered twice, in CONFIRM order: the text is trimmed,
-// ";" appended, and each name up to a ";" is trimmed and looked up among the
-// COLUMN NAMEs without regard to letter case; names matching no column are
-// skipped, a name listed twice gives two entries.
+// ";" appended, and each name up to a ";" is looked up, as written (not
+// trimmed), among the COLUMN NAMEs without regard to letter case; names
+// matching no column (an empty one, " QTY") are skipped, a name listed
+// twice gives two entries.
 std::vector<TXMLCOLUMNType> ConfirmColumns(const TXMLFORMType &form);
 
 // A computed-value rule "TARGET=FUNCTION": split at "=", empty parts left

@@ -87,7 +87,8 @@ TEST(FieldDefinitions, ConfirmNamesColumnsInItsOrder)
         const char *confirm;
         QStringList columns;
     } cases[] = {
-        {"NAME; QTY;", {"NAME", "QTY"}},       // blank after ";" and a trailing ";"
+        {"NAME;QTY;", {"NAME", "QTY"}},        // a trailing ";"
+        {"NAME; QTY", {"NAME"}},               // names are not trimmed: " QTY" is no column
         {"qty;NOPE;NAME", {"QTY", "NAME"}},     // unknown names skipped, case ignored
         {"NAME;;NAME", {"NAME", "NAME"}},       // listed twice: two entries
         {"   ", {}},

@@ -5,7 +5,9 @@
 
 #include "app/utils/ApplicationInfo.h"
 #include "documents/QYXX.h"
+#include "entry/RecordValidation.h"
 #include "entry/ReportGrid.h"
+#include "entry/forms/ConfirmForm.h"
 #include "entry/forms/OptionsForm.h"
 #include "entry/forms/RecEditForm.h"
 #include "reportdata/XmlDataSet.h"
@@ -56,6 +58,17 @@ std::unique_ptr<QWidget> RecordEditor(const TShotContext &)
     return std::make_unique<TfrmRecEdit>(open->grid, &open->enterprises);
 }
 
+// The confirmation of the invoice schema's columns for its last record.
+std::unique_ptr<QWidget> Confirmation(const TShotContext &)
+{
+    TOpenInvoices *open = OpenFirstInvoiceReport();
+    if (!open)
+        return std::make_unique<QWidget>();
+    open->report.Last();
+    return std::make_unique<TfrmConfirm>(
+        BuildConfirmList(TApplicationInfo::DSDir() + QStringLiteral("YSFPCGL.xml"), open->report));
+}
+
 std::unique_ptr<QWidget> Options(const TShotContext &)
 {
     auto dialog = std::make_unique<TfrmOptions>();
@@ -67,5 +80,7 @@ std::unique_ptr<QWidget> Options(const TShotContext &)
 
 QList<TShot> EntryShots()
 {
-    return {{QStringLiteral("record-editor"), RecordEditor}, {QStringLiteral("options"), Options}};
+    return {{QStringLiteral("record-editor"), RecordEditor},
+            {QStringLiteral("confirm"), Confirmation},
+            {QStringLiteral("options"), Options}};
 }

@@ -8,6 +8,7 @@
 #include "app/utils/MessageBox.h"
 #include "app/utils/SystemProcess.h"
 #include "app/utils/WaitPanel.h"
+#include "entry/forms/ConfirmForm.h"
 #include "widgets/DesktopLauncher.h"
 #include "widgets/GuiFolderPicker.h"
 #include "widgets/GuiMessageBox.h"
@@ -40,11 +41,15 @@ int main(int argc, char **argv)
     int status = 0;
     {
         TfrmMain window;
+        // The double-entry confirmation asks over the main window.
+        TGuiConfirmHandler confirmation(&window);
+        TConfirmDialog::SetHandler(&confirmation);
         if (window.Create()) {
             window.show();
             window.activateWindow(); // the login dialog had the focus
             status = app.exec();
         }
+        TConfirmDialog::SetHandler(nullptr);
     }
     TWaitPanel::SetHandler(nullptr);
     TSystemProcess::SetLauncher(nullptr);

@@ -277,6 +277,16 @@ void TFooterGrid::PlaceFooter()
 
 void TFooterGrid::UpdateFooter() { footer_->update(); }
 
+void TFooterGrid::FitColumnsToFooters()
+{
+    QHeaderView *header = horizontalHeader();
+    for (int column = 0; column < header->count(); ++column) {
+        const int wanted = footer_->WidthFor(column);
+        if (wanted > header->sectionSize(column))
+            header->resizeSection(column, wanted);
+    }
+}
+
 void TFooterGrid::scrollContentsBy(int dx, int dy)
 {
     QTableView::scrollContentsBy(dx, dy);

@@ -53,6 +53,10 @@ public:
 
     // Every column's field (kFieldNameRole, else its title), visual
     // position, width and sort marker.
+    // Widens the columns whose footer text does not fit (a total wider
+    // than any of its cells).
+    void FitColumnsToFooters();
+
     std::vector<TColumnLayout> CaptureLayout() const;
     // Restores visual order, width and sort marker of the columns whose
     // field (letter case ignored) the layout names; columns it does not name

@@ -3,7 +3,9 @@
 #include "reportdata/FooterRole.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QTableView>
 
 TFooterStrip::TFooterStrip(QTableView *grid)
@@ -69,6 +71,33 @@ void TFooterStrip::paintEvent(QPaintEvent *)
         const QVariant alignment = model->headerData(column, Qt::Horizontal, kFooterAlignmentRole);
         const int flags = alignment.isValid() ? alignment.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter);
         painter.setPen(palette.color(QPalette::ButtonText));
-        painter.drawText(cell.adjusted(4, 1, -5, 0), flags, text);
+        // A total that does not fit is shown cut with an ellipsis, never
+        // cut silently into a smaller number; its tool tip has it whole.
+        const QRect box = cell.adjusted(4, 1, -5, 0);
+        painter.drawText(box, flags, painter.fontMetrics().elidedText(text, Qt::ElideRight, box.width()));
     }
+}
+
+int TFooterStrip::WidthFor(int logicalColumn) const
+{
+    const QString text = CellText(logicalColumn);
+    return text.isEmpty() ? 0 : QFontMetrics(FooterFont()).horizontalAdvance(text) + 4 + 5 + 2;
+}
+
+bool TFooterStrip::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const QPoint pos = static_cast<QHelpEvent *>(event)->pos();
+    const QHeaderView *header = grid_->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int column = header->logicalIndex(visual);
+        if (CellRect(column).contains(pos) && !CellText(column).isEmpty()) {
+            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), CellText(column), this);
+            return true;
+        }
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
 }

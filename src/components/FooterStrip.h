@@ -21,9 +21,13 @@ public:
     QRect CellRect(int logicalColumn) const;
     // The footer text drawn for a column.
     QString CellText(int logicalColumn) const;
+    // The width a column needs to show its footer text whole.
+    int WidthFor(int logicalColumn) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // A footer's whole text as the tool tip of its cell.
+    bool event(QEvent *event) override;
 
 private:
     QFont FooterFont() const;

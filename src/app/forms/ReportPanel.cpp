@@ -163,6 +163,7 @@ void TReportPanel::Bind()
             model_->SetColumnReadOnly(column.column, true);
         grdInvoices_->SetColumnEditor(column.column, CellEditorOf(column.editor), column.maxBytes);
     }
+    grdInvoices_->FitColumnsToFooters();
     // The stored layout of the schema, when there is one.
     if (TGridLayoutStore *store = session_.GridLayouts()) {
         if (const auto layout = store->Read(grid.SchemaName()))

@@ -134,12 +134,14 @@ TEST(ConfirmDialog, TheDemoColumnsFitTheirLabels)
     TfrmConfirm dialog(entries);
     ASSERT_TRUE(ShowActive(&dialog));
     for (const QLabel *label : dialog.findChildren<QLabel *>()) {
-        if (!label->wordWrap())
+        if (!label->wordWrap()) {
             EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
+        }
     }
     const QByteArray shot = qgetenv("CORVANE_CONFIRM_SHOT");
-    if (!shot.isEmpty())
+    if (!shot.isEmpty()) {
         EXPECT_TRUE(dialog.grab().save(QString::fromLocal8Bit(shot)));
+    }
 }
 
 } // namespace

@@ -156,8 +156,6 @@ void TClientSession::Select(TTreeNode *node)
 void TClientSession::SelectReport(TTreeNode *node)
 {
     const TXmlFileRec report = node->Report();
-    if (!gridLayoutSection_.isEmpty())
-        emit SaveGridLayoutRequested(gridLayoutSection_);
     try {
         OpenReportNode(node, report.STATUS == kStatusAwaiting);
     } catch (...) {
@@ -170,9 +168,6 @@ void TClientSession::SelectReport(TTreeNode *node)
         PublishOffer();
         throw;
     }
-    currentSchemaName_ = report.SchemaName;
-    gridLayoutSection_ = report.SchemaName;
-    emit GridBound(gridLayoutSection_);
     PublishOffer();
 }
 
@@ -190,8 +185,14 @@ void TClientSession::OpenReportNode(TTreeNode *node, bool editing)
     if (IsCurrentReport(node))
         return; // already open
     SetCurrentReport(TNavigationTree::ReportPath(node), ReportKey(report));
+    // The layout of the schema shown so far is kept before its report goes.
+    if (!gridLayoutSection_.isEmpty())
+        emit SaveGridLayoutRequested(gridLayoutSection_);
     OpenReport(TApplicationInfo::EnsureDataDir(report.SWSBH) + report.FileName, node->Caption(), !editing);
+    currentSchemaName_ = report.SchemaName;
+    gridLayoutSection_ = report.SchemaName;
     BindOpenReport(report.SchemaName, report.SWSBH);
+    emit GridBound(gridLayoutSection_);
     openSWSBH_ = report.SWSBH;
     openPeriod_ = node->Caption();
     SetViewMode(!editing || openReport_->ReadOnly());

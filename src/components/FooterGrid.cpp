@@ -72,10 +72,7 @@ void TFooterGrid::ApplyMode()
 
 void TFooterGrid::SetViewMode(bool on)
 {
-    if (QWidget *editor = OpenEditor()) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
+    CommitEditor();
     viewMode_ = on;
     ApplyMode();
     viewport()->update();
@@ -97,6 +94,14 @@ void TFooterGrid::SetColumnEditor(int column, TCellEditor kind, int maxBytes)
 void TFooterGrid::ClearColumnEditors() { delegate_->ClearColumnEditors(); }
 
 QWidget *TFooterGrid::OpenEditor() const { return state() == EditingState ? delegate_->OpenEditor() : nullptr; }
+
+void TFooterGrid::CommitEditor()
+{
+    if (QWidget *editor = OpenEditor()) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
 
 void TFooterGrid::SetEditorText(const QString &text)
 {
@@ -208,6 +213,21 @@ void TFooterGrid::keyPressEvent(QKeyEvent *event)
         if ((key == Qt::Key_Return || key == Qt::Key_Enter)
             && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             MoveToNextCell();
+            event->accept();
+            return;
+        }
+        // Keys of a record grid: Insert, or Down on the last row, asks for
+        // a new record; Esc gives up the changes of the current one.
+        const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        const int rows = model() ? model()->rowCount() : -1;
+        const bool lastRow = rows == 0 || (rows > 0 && currentIndex().row() == rows - 1);
+        if (!viewMode_ && rows >= 0 && plain && (key == Qt::Key_Insert || (key == Qt::Key_Down && lastRow))) {
+            emit AppendRequested();
+            event->accept();
+            return;
+        }
+        if (!viewMode_ && plain && key == Qt::Key_Escape) {
+            emit CancelRequested();
             event->accept();
             return;
         }

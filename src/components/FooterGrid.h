@@ -48,6 +48,10 @@ public:
     // editor closes (Enter, another cell). Nothing happens when no editor
     // is open.
     void SetEditorText(const QString &text);
+    // Hands the text of an open cell editor to the model and closes it, so
+    // that a command run from elsewhere (a tool bar button, closing the
+    // window) sees what was typed.
+    void CommitEditor();
     // The cell editor open now, or null.
     QWidget *OpenEditor() const;
 
@@ -74,6 +78,12 @@ signals:
     // The drop-down button of a ButtonEdit cell (or Alt+Down, F4 in it).
     // editor is the open cell editor, to place a picker below it.
     void ButtonClicked(const QModelIndex &index, QWidget *editor);
+    // Insert, or Down on the last row, outside a cell editor in edit mode:
+    // the window appends a record.
+    void AppendRequested();
+    // Esc outside a cell editor in edit mode: the window gives up the
+    // changes of the current record.
+    void CancelRequested();
 
 public slots:
     // Makes the next cell current (see Enter above).

@@ -8,6 +8,7 @@
 #include "reportdata/XmlDataSet.h"
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -59,16 +60,26 @@ private:
 // Ends the journal batch and lets the controls show the rows; when an error
 // is already on its way, a failing flush must not replace it (the journal
 // refuses further changes either way).
+//
+// A new record of an import starts from the field defaults: the host's
+// insert steps (the grid's copy of the last record) are held back meanwhile,
+// so that a cell left blank never takes another row's value.
 class TImportScope {
 public:
     explicit TImportScope(TXmlDataSet &dataSet)
         : dataSet_(dataSet)
+        , beforeInsert_(std::move(dataSet.BeforeInsert))
+        , onNewRecord_(std::move(dataSet.OnNewRecord))
     {
+        dataSet_.BeforeInsert = nullptr;
+        dataSet_.OnNewRecord = nullptr;
         dataSet_.BeginBatch();
         dataSet_.DisableControls();
     }
     ~TImportScope()
     {
+        dataSet_.BeforeInsert = std::move(beforeInsert_);
+        dataSet_.OnNewRecord = std::move(onNewRecord_);
         if (done_)
             return;
         dataSet_.EnableControls();
@@ -88,6 +99,8 @@ public:
 
 private:
     TXmlDataSet &dataSet_;
+    TXmlDataSet::TEvent beforeInsert_;
+    TXmlDataSet::TEvent onNewRecord_;
     bool done_ = false;
 };
 

@@ -40,6 +40,7 @@ void TReportGrid::Attach(TXmlDataSet *report, const QString &schemaName, TEnterp
 
 void TReportGrid::Detach()
 {
+    const bool attached = report_ != nullptr;
     if (report_) {
         report_->RemoveDataChangeListener(listener_);
         report_->BeforeInsert = nullptr;
@@ -53,6 +54,8 @@ void TReportGrid::Detach()
     columnOrder_.clear();
     currentField_ = -1;
     rememberedId_.clear();
+    if (!attached)
+        return;
     if (!hint_.isEmpty()) {
         hint_.clear();
         emit HintChanged(hint_);
@@ -174,8 +177,12 @@ void TReportGrid::ColumnEntered(int field)
         hint_ = hint;
         emit HintChanged(hint_);
     }
-    if (IsIdField(report_->Fields(field).FieldName()))
-        rememberedId_ = report_->IsEmpty() ? QString() : report_->Fields(field).AsString();
+    // Read from the row the grid shows: the cursor may have moved before
+    // the record buffer was read again.
+    if (IsIdField(report_->Fields(field).FieldName())) {
+        const int row = report_->CurrentViewRow();
+        rememberedId_ = row < 0 ? QString() : report_->ViewText(row, field);
+    }
 }
 
 void TReportGrid::CellLeft(int field)
@@ -257,6 +264,12 @@ void TReportGrid::Post()
 {
     RequireReport();
     report_->Post();
+}
+
+void TReportGrid::Cancel()
+{
+    RequireReport();
+    report_->Cancel();
 }
 
 void TReportGrid::Delete()

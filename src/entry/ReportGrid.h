@@ -122,6 +122,8 @@ public:
     void Last();
     void Append();
     void Post();
+    // Gives up the changes of the record being edited or added.
+    void Cancel();
     void Delete();
     // The locate bar: finds the first record whose field labelled
     // fieldLabel equals text (trimmed, letter case ignored), or says

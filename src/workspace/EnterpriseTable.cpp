@@ -122,6 +122,16 @@ QString NameFieldOf(const TXmlDataSet &dataSet, const QString &idField)
 TRowCheck LearnFromRecord(TEnterpriseTable &table, const TXmlDataSet &dataSet, const QStringList &fieldsInColumnOrder,
                           const TGridFocus *focus)
 {
+    // The pairs are gathered and checked first and appended only when all
+    // pass: a refused record leaves the list as it was.
+    QList<TEnterpriseTable::Entry> learnt;
+    const auto learntAlready = [&learnt](const QString &id) {
+        for (const TEnterpriseTable::Entry &entry : learnt) {
+            if (entry.SWSBH.compare(id, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    };
     for (const QString &name : fieldsInColumnOrder) {
         if (!IsIdField(name))
             continue;
@@ -138,13 +148,17 @@ TRowCheck LearnFromRecord(TEnterpriseTable &table, const TXmlDataSet &dataSet, c
         if (id.isEmpty() || enterprise.isEmpty() || table.FindName(id).has_value())
             continue;
         // Known in another letter case: the list has this enterprise; the
-        // record is not to be refused for how its id is written.
-        if (table.IndexOf(id) >= 0)
+        // record is not to be refused for how its id is written. An id two
+        // columns of the record share is learnt once.
+        if (table.IndexOf(id) >= 0 || learntAlready(id))
             continue;
-        const TRowCheck check = table.Append(id, enterprise);
+        const TRowCheck check = table.Check(id);
         if (check.kind == TRowCheck::Kind::Refused)
             return check;
+        learnt.append({id, enterprise});
     }
+    for (const TEnterpriseTable::Entry &entry : learnt)
+        table.Append(entry.SWSBH, entry.NSRMC);
     return {};
 }
 

@@ -270,6 +270,21 @@ TEST_F(SessionEntryTest, ImportAppendsGoodRowsAndListsRefusedOnes)
     EXPECT_EQ(session->EnterpriseTable().FindName(QStringLiteral("370285123456789")),
               std::optional<QString>(QStringLiteral("海港物流有限公司")));
 
+    // Blank cells take the field's default, not the last record's value,
+    // whatever the auto copy of typed records says.
+    ASSERT_TRUE(session->AutoCopy());
+    const QString partial = workspace.Write(
+        QStringLiteral("partial.csv"),
+        QStringLiteral("FPDM,FPHM,KPRQ,CYRSWSBH,CYRMC,YFJE\r\n"
+                       "237006110013,00050009,2006-02-13,370203588812345,远驰运输有限公司,100\r\n")
+            .toUtf8());
+    const TImportResult result = session->ImportFile(partial);
+    EXPECT_EQ(result.imported, 1);
+    r.Last();
+    EXPECT_EQ(r.FieldByName(QStringLiteral("FPHM")).AsString(), QStringLiteral("00050009"));
+    EXPECT_EQ(r.FieldByName(QStringLiteral("YSHWMC")).AsString(), QString());
+    EXPECT_FALSE(r.FieldByName(QStringLiteral("GDZCXM")).AsBoolean());
+
     // A declared report refuses an import.
     session->Select(Node(kQinglan, kInvoices, QStringLiteral("200601")));
     EXPECT_FALSE(RunCommand([&] { session->ImportFile(csv); }));

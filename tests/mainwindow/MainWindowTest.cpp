@@ -286,6 +286,65 @@ TEST_F(MainWindowTest, TheLocateBarFindsARecord)
     EXPECT_EQ(Panel(2), QStringLiteral("记录位置: 3/3"));
 }
 
+TEST_F(MainWindowTest, DownOnTheLastRowAddsARecordAndEscGivesItUp)
+{
+    Start();
+    Choose({0, 0, 1});
+    auto *grid = Child<TFooterGrid>(window.get(), "grdInvoices");
+    TXmlDataSet &report = *window->Session().OpenReportDataSet();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(2, 1));
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(report.State(), TDataSetState::Insert);
+    EXPECT_EQ(grid->currentIndex().row(), 3);
+    EXPECT_EQ(Panel(2), QStringLiteral("记录位置: 4/3"));
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_EQ(report.State(), TDataSetState::Browse);
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.last().toStdString();
+}
+
+TEST_F(MainWindowTest, TheToolBarRemembersTheIdOfTheRecordItMovesTo)
+{
+    Start();
+    Choose({0, 0, 1});
+    auto *grid = Child<TFooterGrid>(window.get(), "grdInvoices");
+    TXmlDataSet &report = *window->Session().OpenReportDataSet();
+    const int id = report.FieldByName(QStringLiteral("CYRSWSBH")).Index();
+    grid->setCurrentIndex(grid->model()->index(0, id));
+    Child<QAction>(window.get(), "btnRecNext")->trigger();
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(window->Session().Grid().Focus().rememberedId, QStringLiteral("370213556677889X"));
+}
+
+TEST_F(MainWindowTest, WhatIsTypedInACellCountsWhenTheWindowCloses)
+{
+    Start();
+    Choose({0, 0, 1});
+    auto *grid = Child<TFooterGrid>(window.get(), "grdInvoices");
+    const int column = window->Session().OpenReportDataSet()->FieldByName(QStringLiteral("YSHWMC")).Index();
+    grid->setCurrentIndex(grid->model()->index(0, column));
+    grid->edit(grid->currentIndex());
+    auto *editor = qobject_cast<QLineEdit *>(grid->OpenEditor());
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("铸件"));
+    messages.Answer(TMessageBox::IdCancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(messages.last(), QStringLiteral("数据输入框中当前记录已经更改，确定保存吗？"));
+    EXPECT_EQ(window->Session().OpenReportDataSet()->FieldByName(QStringLiteral("YSHWMC")).AsString(),
+              QStringLiteral("铸件"));
+}
+
+TEST_F(MainWindowTest, ACellValueThatIsNoNumberIsSaid)
+{
+    Start();
+    Choose({0, 0, 1});
+    const int column = window->Session().OpenReportDataSet()->FieldByName(QStringLiteral("YSLC")).Index();
+    EXPECT_FALSE(window->GridModel()->setData(window->GridModel()->index(0, column), QStringLiteral("12a")));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().last().flags, int(TMessageBox::ErrorOk));
+}
+
 TEST_F(MainWindowTest, CancelledLoginEndsTheStart)
 {
     window = std::make_unique<TfrmMain>();

@@ -282,6 +282,8 @@ INSTANTIATE_TEST_SUITE_P(
         LearnCase{"EmptyNameLearnsNothing", {}, {kA, "", kB, ""}, kGfXf, kMoved, Kind::Stored, {}, {}},
         LearnCase{"FourteenCharacterIdRefusesThePost", {}, {"37021200000000", "青岚机械", kB, "北辰商贸"}, kGfXf,
                   kMoved, Kind::Refused, kInvalid, {}},
+        LearnCase{"ARefusedSecondPairLeavesTheFirstUnlearnt", {}, {kA, "青岚机械", "37021200000000", "北辰商贸"},
+                  kGfXf, kMoved, Kind::Refused, kInvalid, {}},
         LearnCase{"FocusOnTheUnchangedIdStops", {}, {kA, "青岚机械"}, kGfXf, TGridFocus{kA, kA}, Kind::Stored, {},
                   {}},
         LearnCase{"IdColumnWithoutNameColumnStops", {}, {kA, "青岚机械", kB, "北辰商贸", kC},

@@ -57,6 +57,10 @@ TfrmMain::~TfrmMain()
     // The grid lets go of the open report first; the session closes it.
     DetachReport();
     session_->Shutdown();
+    // Nothing the session announces from here on reaches this window.
+    session_->disconnect(this);
+    session_->Grid().disconnect(this);
+    reportPanel_->disconnect(this);
 }
 
 TDataSetModel *TfrmMain::GridModel() const { return reportPanel_->Model(); }
@@ -292,6 +296,8 @@ void TfrmMain::ConnectSession()
 
 void TfrmMain::Run(const std::function<void()> &command)
 {
+    // What is typed into a cell counts for every command.
+    reportPanel_->Grid()->CommitEditor();
     const bool nested = commandRunning_;
     commandRunning_ = true;
     RunCommand(command);
@@ -390,6 +396,7 @@ void TfrmMain::showEvent(QShowEvent *event)
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
+    reportPanel_->Grid()->CommitEditor();
     bool canClose = false;
     if (!RunCommand([this, &canClose] { canClose = session_->CanClose(); }) || !canClose) {
         event->ignore();

@@ -1,6 +1,7 @@
 #include "app/forms/ReportPanel.h"
 
 #include "app/ClientSession.h"
+#include "app/utils/MessageBox.h"
 #include "components/FooterGrid.h"
 #include "entry/GridLayoutStore.h"
 #include "entry/ReportGrid.h"
@@ -90,6 +91,14 @@ TReportPanel::TReportPanel(TClientSession &session, QWidget *parent) : QWidget(p
     connect(grdInvoices_, &TFooterGrid::PasteRequested, this,
             [this](const QString &text) { Run([this, text] { session_.PasteRows(text); }); });
     connect(grdInvoices_->horizontalHeader(), &QHeaderView::sectionMoved, this, [this] { PublishColumnOrder(); });
+    connect(grdInvoices_, &TFooterGrid::AppendRequested, this, [this] {
+        Run([this] { session_.Grid().Append(); });
+        ShowCurrentRecord();
+    });
+    connect(grdInvoices_, &TFooterGrid::CancelRequested, this, [this] {
+        Run([this] { session_.Grid().Cancel(); });
+        ShowCurrentRecord();
+    });
     SetAlwaysShowEditor(grid.AlwaysShowEditor());
 }
 
@@ -130,7 +139,9 @@ void TReportPanel::Attach(TXmlDataSet *report)
     // A record is posted when the grid's cursor leaves its row (or by
     // "保存"), not when a cell editor closes.
     model_->SetPostOnSubmit(false);
-    model_->OnError = [](const QString &) {}; // shown by the command runner
+    // A value the model refuses (a number that is none, a text too long, a
+    // record refused on the way to another row) is said at once.
+    model_->OnError = [](const QString &message) { TMessageBox::Show(message, TMessageBox::ErrorOk); };
     connect(model_, &TDataSetModel::CurrentRowChanged, this, [this] { ShowCurrentRecord(); });
     grdInvoices_->setModel(model_);
     grdInvoices_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);

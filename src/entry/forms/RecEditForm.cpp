@@ -90,7 +90,10 @@ TfrmRecEdit::TfrmRecEdit(TReportGrid &grid, TEnterpriseTable *enterprises, QWidg
         button->setToolTip(hint);
         button->setIcon(style()->standardIcon(icon));
         button->setAutoRaise(true);
-        connect(button, &QToolButton::clicked, this, [this, move] { RunCommand([this, move] { (grid_.*move)(); }); });
+        connect(button, &QToolButton::clicked, this, [this, move] {
+            CommitFocused();
+            RunCommand([this, move] { (grid_.*move)(); });
+        });
         return button;
     };
     buttons->addWidget(navigator("btnFirst", QStringLiteral("首条"), QStyle::SP_MediaSkipBackward, &TReportGrid::First));
@@ -250,27 +253,27 @@ void TfrmRecEdit::Pick(int index)
     Commit(index);
 }
 
+void TfrmRecEdit::CommitFocused()
+{
+    // The tool buttons take no focus, so the control being typed in has not
+    // written its field yet.
+    QWidget *focused = focusWidget();
+    for (size_t i = 0; focused && i < controls_.size(); ++i) {
+        if (controls_[i] == focused || controls_[i]->isAncestorOf(focused))
+            Commit(int(i));
+    }
+}
+
 void TfrmRecEdit::SaveAndAppend()
 {
-    // The control being typed in writes its field first.
-    if (QWidget *focused = focusWidget()) {
-        for (size_t i = 0; i < controls_.size(); ++i) {
-            if (controls_[i] == focused)
-                Commit(int(i));
-        }
-    }
+    CommitFocused();
     if (RunCommand([this] { grid_.SaveAndAppend(); }) && !controls_.empty())
         controls_.front()->setFocus();
 }
 
 void TfrmRecEdit::reject()
 {
-    if (QWidget *focused = focusWidget()) {
-        for (size_t i = 0; i < controls_.size(); ++i) {
-            if (controls_[i] == focused)
-                Commit(int(i));
-        }
-    }
+    CommitFocused();
     // A refused post keeps the editor open with the record as it is.
     if (RunCommand([this] { grid_.CancelRecordEditor(); }))
         QDialog::reject();

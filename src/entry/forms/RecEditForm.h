@@ -44,6 +44,7 @@ private:
     // Writes a control's text into its field (the record is edited first).
     void Commit(int field);
     void Pick(int field);
+    void CommitFocused();
     void SaveAndAppend();
 
     TReportGrid &grid_;

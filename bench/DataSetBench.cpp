@@ -65,15 +65,7 @@ QString WorkCopy(int records)
     return copy;
 }
 
-std::unique_ptr<TXmlDataSet> OpenDataSet(const QString &path, bool readOnly)
-{
-    auto dataSet = std::make_unique<TXmlDataSet>();
-    dataSet->SetReadOnly(readOnly);
-    dataSet->SetFileName(path);
-    dataSet->SetAccMonth(QStringLiteral("200601"));
-    dataSet->Open();
-    return dataSet;
-}
+using reportgen::OpenDataSet;
 
 void BM_BareParse(benchmark::State &state)
 {

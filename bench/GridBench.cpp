@@ -14,6 +14,8 @@
 //
 // docs/performance.md records the ratios measured.
 
+#include "ReportGenerator.h"
+
 #include "app/utils/ApplicationInfo.h"
 #include "app/utils/Errors.h"
 #include "app/utils/TextFile.h"
@@ -112,12 +114,7 @@ Workspace &Shared()
 
 std::unique_ptr<TXmlDataSet> OpenReport(const QString &path, bool readOnly)
 {
-    auto report = std::make_unique<TXmlDataSet>();
-    report->SetReadOnly(readOnly);
-    report->SetFileName(path);
-    report->SetAccMonth(QStringLiteral("200601"));
-    report->Open();
-    return report;
+    return reportgen::OpenDataSet(path, readOnly);
 }
 
 // The footers of the schema as the window sets them: FPDM "合计", sums of

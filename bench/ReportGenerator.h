@@ -8,11 +8,14 @@
 #include "app/utils/ApplicationInfo.h"
 #include "app/utils/TextFile.h"
 #include "reportdata/HashFunc.h"
+#include "reportdata/XmlDataSet.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QString>
+
+#include <memory>
 
 namespace reportgen {
 
@@ -106,6 +109,18 @@ inline QString WriteReport(const QString &workspace, int records)
     out.write(EncodeGbk(chunk));
     out.close();
     return path;
+}
+
+// Opens the report at path for period 200601 (read-only: nothing is
+// written back when it closes).
+inline std::unique_ptr<TXmlDataSet> OpenDataSet(const QString &path, bool readOnly)
+{
+    auto dataSet = std::make_unique<TXmlDataSet>();
+    dataSet->SetReadOnly(readOnly);
+    dataSet->SetFileName(path);
+    dataSet->SetAccMonth(QStringLiteral("200601"));
+    dataSet->Open();
+    return dataSet;
 }
 
 } // namespace reportgen

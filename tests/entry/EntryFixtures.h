@@ -42,10 +42,23 @@ struct TInvoiceRow {
     QString yfje = QStringLiteral("1000");
 };
 
+// What a test of the record checks holds: a scratch workspace with its
+// registers and script engine, the checks and the report they guard.
+class RecordCheckTest : public ::testing::Test {
+protected:
+    TempWorkspace ws;
+    TTaxPayerRegistry taxPayers;
+    TSchemaRegister schemas;
+    std::unique_ptr<TScriptHost> host;
+    std::unique_ptr<TRecordValidator> validator;
+    std::unique_ptr<TXmlDataSet> report;
+    ScriptedMessages messages;
+};
+
 // A copy of the demo workspace with the transport-invoice report of
 // 200601 (four records, keyed by FPDM;FPHM, CONFIRM "FPHM;YFJE;") open
 // and the checks of its schema installed.
-class DemoReportTest : public ::testing::Test {
+class DemoReportTest : public RecordCheckTest {
 protected:
     void SetUp() override
     {
@@ -94,12 +107,5 @@ protected:
 
     QString Text(const char *field) const { return report->FieldByName(QString::fromLatin1(field)).AsString(); }
 
-    TempWorkspace ws;
-    TTaxPayerRegistry taxPayers;
-    TSchemaRegister schemas;
-    std::unique_ptr<TScriptHost> host;
-    std::unique_ptr<TRecordValidator> validator;
-    std::unique_ptr<TXmlDataSet> report;
-    ScriptedMessages messages;
     ScriptedConfirm confirm;
 };

@@ -235,7 +235,7 @@ TEST_F(DemoValidation, NotInteractiveRefusalsCarryTheTextAndShowNothing)
 }
 
 // A schema of one's own with a script that records what it is given.
-class ScratchValidation : public ::testing::Test {
+class ScratchValidation : public RecordCheckTest {
 protected:
     void SetUp() override
     {
@@ -286,14 +286,6 @@ protected:
     }
 
     QString Calls() { return ScriptResultText(host->EvaluateCode(QStringLiteral("calls.join(';')"))); }
-
-    TempWorkspace ws;
-    TTaxPayerRegistry taxPayers;
-    TSchemaRegister schemas;
-    std::unique_ptr<TScriptHost> host;
-    std::unique_ptr<TRecordValidator> validator;
-    std::unique_ptr<TXmlDataSet> report;
-    ScriptedMessages messages;
 };
 
 TEST_F(ScratchValidation, TheRecordCheckIsGivenTheNewCheckValue)

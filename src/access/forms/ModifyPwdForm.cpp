@@ -1,5 +1,7 @@
 #include "access/forms/ModifyPwdForm.h"
 
+#include "widgets/DialogButtons.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -44,25 +46,18 @@ TfrmModifyPwd::TfrmModifyPwd(QWidget *parent)
     edtConfim_ = AddPasswordRow(grid, 2, QStringLiteral("确认密码(&C):"), QStringLiteral("lblConfim"),
                                QStringLiteral("edtConfim"));
 
-    auto *btnOK = new QPushButton(QStringLiteral("确定"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    auto *btnCancel = new QPushButton(QStringLiteral("取消"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    const TDialogButtons buttons = MakeOkCancel(this);
+    QPushButton *btnOK = buttons.ok;
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    grid->addLayout(buttons, 3, 0, 1, 2);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
+    grid->addLayout(buttons.row, 3, 0, 1, 2);
     grid->setRowMinimumHeight(3, 36);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(edtOld_, edtNew_);
     setTabOrder(edtNew_, edtConfim_);
     setTabOrder(edtConfim_, btnOK);
-    setTabOrder(btnOK, btnCancel);
+    setTabOrder(btnOK, buttons.cancel);
     edtOld_->setFocus();
 }
 

@@ -1,5 +1,7 @@
 #include "entry/forms/ConfirmForm.h"
 
+#include "widgets/DialogButtons.h"
+
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -57,18 +59,13 @@ TfrmConfirm::TfrmConfirm(const std::vector<TColumn> &entries, QWidget *parent)
     hintPalette.setColor(QPalette::WindowText, hintPalette.color(QPalette::Disabled, QPalette::WindowText));
     lblHint_->setPalette(hintPalette);
 
-    auto *btnOK = new QPushButton(QStringLiteral("确定"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setAutoDefault(false);
-    auto *btnCancel = new QPushButton(QStringLiteral("取消"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmConfirm::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmConfirm::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    // Enter moves between the boxes; it presses no button by itself.
+    const TDialogButtons buttons = MakeOkCancel(this);
+    buttons.ok->setDefault(false);
+    buttons.ok->setAutoDefault(false);
+    buttons.cancel->setAutoDefault(false);
+    connect(buttons.ok, &QPushButton::clicked, this, &TfrmConfirm::accept);
+    connect(buttons.cancel, &QPushButton::clicked, this, &TfrmConfirm::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 14);
@@ -76,7 +73,7 @@ TfrmConfirm::TfrmConfirm(const std::vector<TColumn> &entries, QWidget *parent)
     layout->addWidget(lblPrompt);
     layout->addLayout(grid);
     layout->addWidget(lblHint_);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // The hint label wraps within the width the boxes give the dialog.
     lblHint_->setMaximumWidth(grid->sizeHint().width() > 0 ? grid->sizeHint().width() : 300);
@@ -88,8 +85,8 @@ TfrmConfirm::TfrmConfirm(const std::vector<TColumn> &entries, QWidget *parent)
         previous = box;
     }
     if (previous)
-        setTabOrder(previous, btnOK);
-    setTabOrder(btnOK, btnCancel);
+        setTabOrder(previous, buttons.ok);
+    setTabOrder(buttons.ok, buttons.cancel);
     if (!boxes_.empty())
         boxes_.front()->setFocus();
 }

@@ -1,5 +1,7 @@
 #include "workspace/forms/NewFileForm.h"
 
+#include "widgets/DialogButtons.h"
+
 #include "app/utils/MessageBox.h"
 #include "app/utils/Utils.h"
 
@@ -34,13 +36,9 @@ TfrmNewFile::TfrmNewFile(QWidget *parent)
     auto *lblMonth = new QLabel(QStringLiteral("月"), this);
     lblMonth->setObjectName(QStringLiteral("lblMonth"));
 
-    auto *btnOK = new QPushButton(QStringLiteral("确定"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    auto *btnCancel = new QPushButton(QStringLiteral("取消"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(btnOK, &QPushButton::clicked, this, &TfrmNewFile::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    const TDialogButtons buttons = MakeOkCancel(this);
+    connect(buttons.ok, &QPushButton::clicked, this, &TfrmNewFile::btnOKClick);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *period = new QHBoxLayout;
     period->setSpacing(6);
@@ -53,17 +51,13 @@ TfrmNewFile::TfrmNewFile(QWidget *parent)
     period->addWidget(lblMonth);
     period->addStretch();
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
 
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(20, 16, 20, 14);
     layout->setVerticalSpacing(12);
     layout->addWidget(lblHint, 0, 0);
     layout->addLayout(period, 1, 0);
-    layout->addLayout(buttons, 2, 0);
+    layout->addLayout(buttons.row, 2, 0);
     layout->setRowMinimumHeight(2, 36);
     layout->setColumnMinimumWidth(0, 340);
     layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -1,5 +1,7 @@
 #include "workspace/forms/RenameForm.h"
 
+#include "widgets/DialogButtons.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,13 +28,10 @@ TfrmRename::TfrmRename(QWidget *parent)
     edtSWJGDM->setObjectName(QStringLiteral("edtSWJGDM"));
     edtSWJGDM->setVisible(false);
 
-    btnOK_ = new QPushButton(QStringLiteral("确定"), this);
-    btnOK_->setObjectName(QStringLiteral("btnOK"));
-    btnOK_->setDefault(true);
-    auto *btnCancel = new QPushButton(QStringLiteral("取消"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    const TDialogButtons buttons = MakeOkCancel(this);
+    btnOK_ = buttons.ok;
     connect(btnOK_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(20, 20, 20, 14);
@@ -41,11 +40,7 @@ TfrmRename::TfrmRename(QWidget *parent)
     grid->addWidget(lblName, 0, 0);
     grid->addWidget(edtName_, 0, 1);
     grid->addWidget(edtSWJGDM, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK_);
-    buttons->addWidget(btnCancel);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->addLayout(buttons.row, 2, 0, 1, 2);
     grid->setRowMinimumHeight(2, 36);
     grid->setSizeConstraint(QLayout::SetFixedSize);
     edtName_->setFocus();

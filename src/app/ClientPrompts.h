@@ -2,8 +2,10 @@
 
 #include "documents/XmlTaxPayer.h"
 #include "entry/ReportGrid.h"
+#include "export/XmlDataTransfer.h"
 
 class TEnterpriseTable;
+class TXmlDataSet;
 
 #include <QString>
 
@@ -54,6 +56,20 @@ public:
     virtual bool ChooseImportFile(QString &path)
     {
         (void)path;
+        return false;
+    }
+
+    // The export dialog ("申报文件导出") for the collection type: exports
+    // dataSet, described by info, to the removable medium or a folder
+    // (RunDataExport). True only when the interface file and its CRC
+    // document were written; info then holds them with their folder
+    // (interfaceFile, crcFileName). A cancelled dialog and a failed export
+    // (already reported) give false.
+    virtual bool ExecuteDataExport(const QString &collectionType, TExportBaseInfo &info, TXmlDataSet &dataSet)
+    {
+        (void)collectionType;
+        (void)info;
+        (void)dataSet;
         return false;
     }
 };

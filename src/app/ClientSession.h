@@ -24,6 +24,7 @@ class TScriptHost;
 class TWorkspaceLock;
 class TXmlDataSet;
 struct TImportResult;
+enum class TFixedAssetChoice;
 
 // The collection client's main-window state and every command it runs,
 // without a window: the five workspace documents, the enterprise table, the
@@ -184,6 +185,37 @@ public:
     void OpenSupportSite();
     static QString SupportSite();
 
+    // ---- Declaring and printing (the selected report, which is the open one) ----
+    // "数据申报(&B)": posts a record being edited (a refusal ends it), exports
+    // the report through the export dialog (ExecuteDataExport), copies the
+    // schema's "JK.DTD" beside the interface file, audits the file with
+    // "<name>_OnAuditFile", archives interface file and DTD into the
+    // declaration folder of the period, then sets STATUS 9 and SBRQ today,
+    // refreshes node and commands and shows the report in view mode.
+    // Nothing happens without an open report. A cancelled or failed export
+    // ends the command with the status unchanged; a refusing audit is said
+    // ("申报文件检查结果中发现错误...") and removes the three exported files;
+    // both of these and an audit script error raise TSilentAbort. A
+    // declaration folder that cannot be created raises TUserError.
+    void Declare();
+    // The last declaration that ran to its end: its description with the
+    // interface file and CRC document as full paths.
+    const TExportBaseInfo &LastDeclaration() const { return lastDeclaration_; }
+    // "修改申报(&G)": after the question, STATUS 1 and SBRQ today, the report
+    // editable again. No file is deleted. Does nothing for a report awaiting
+    // declaration.
+    void Undeclare();
+    // Writes "print.xml" for the open declared report and renders it to
+    // "print.html" with its style sheet; returns the HTML's path. choice
+    // answers the fixed-asset question (TFixedAssetChoice::Ask asks it).
+    // Raises "数据文件“%S”不存在！" when the archived interface file is
+    // missing, and the style sheet's errors.
+    QString PreparePrintPage(TFixedAssetChoice choice);
+    // "打印清单": PreparePrintPage (asking) and the HTML opened in the
+    // desktop's browser. The print button is disabled while it runs and
+    // enabled again afterwards, also after an error.
+    void Print();
+
 signals:
     void CaptionChanged(const QString &caption);
     // A status bar panel (0..3) shows another text.
@@ -235,6 +267,17 @@ private:
     void BindOpenReport(const QString &schemaName, const QString &swsbh);
     void RequireEditableReport() const;
     bool InterfaceFileExists(const TXmlFileRec &report) const;
+    // The report node whose report is open, or a silent abort.
+    TTreeNode *OpenReportNodeOrAbort() const;
+    TExportBaseInfo DeclarationInfo(const TTreeNode *node) const;
+    // The audit of the exported files; false when it refused them (said,
+    // and the files are removed).
+    bool AuditDeclaration(const QString &schemaName, const QString &interfacePath, const QString &crcPath,
+                          const QString &dtdPath);
+    void ArchiveDeclaration(const QString &period, const QString &interfacePath, const QString &dtdPath);
+    // The register, the node, the commands and the grid's mode after the
+    // status changed.
+    void ChangeReportStatus(TTreeNode *node, int status);
     void CloseRegisterDocuments();
 
     TClientPrompts &prompts_;
@@ -270,6 +313,7 @@ private:
     bool printEnabled_ = false;
     TTreeNode *selected_ = nullptr;
     TCommandOffer offer_;
+    TExportBaseInfo lastDeclaration_;
     bool preferencesRead_ = false;
     bool shutDown_ = false;
 };

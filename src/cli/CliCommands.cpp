@@ -113,11 +113,14 @@ const std::map<QString, Command> &Commands()
     static const std::map<QString, Command> commands = {
         {QStringLiteral("crc"), CrcCommand},
         {QStringLiteral("config"), ConfigCommand},
+        {QStringLiteral("declare"), DeclareCommand},
         {QStringLiteral("keyhash"), KeyHashCommand},
+        {QStringLiteral("print"), PrintCommand},
         {QStringLiteral("report"), ReportCommand},
         {QStringLiteral("script"), ScriptCommand},
         {QStringLiteral("tree"), TreeCommand},
         {QStringLiteral("taxpayer"), TaxPayerCommand},
+        {QStringLiteral("undeclare"), UndeclareCommand},
         {QStringLiteral("upgrade"), UpgradeCommand},
     };
     return commands;
@@ -173,10 +176,30 @@ QString CliUsage()
         "                          row was refused\n"
         "  upgrade                 the data-version step of the client's start-up\n"
         "                          (moves an old layout); prints the version reached\n"
+        "  declare CODE SCHEMA PERIOD --to DIR\n"
+        "                          declare a report: the interface file, its CRC\n"
+        "                          document and the schema's DTD written into DIR,\n"
+        "                          audited by the schema's script, archived in the\n"
+        "                          period's declaration folder, the report marked\n"
+        "                          declared; prints the files written; status 1 on\n"
+        "                          any refusal or a refused audit (nothing is left\n"
+        "                          behind and the report stays as it was)\n"
+        "  declare CODE SCHEMA PERIOD --floppy\n"
+        "                          the same onto the removable medium ($CORVANE_FLOPPY,\n"
+        "                          else the one mounted removable disk); what is on\n"
+        "                          it is kept\n"
+        "  undeclare CODE SCHEMA PERIOD --yes\n"
+        "                          a declared report back to awaiting declaration;\n"
+        "                          the declared files stay\n"
+        "  print CODE SCHEMA PERIOD [--fixed-assets | --other]\n"
+        "                          the list of a declared report: writes DS/print.xml\n"
+        "                          and the page rendered from it with the schema's\n"
+        "                          style sheet, prints the page's path; schemas with\n"
+        "                          a fixed-asset column need one of the two options\n"
         "  --help                  this text\n"
         "\n"
-        "--yes answers OK to the question the client asks before a delete; a\n"
-        "delete without it is refused with exit status 2.\n"
+        "--yes answers OK to the question the client asks before a delete or an\n"
+        "undeclare; either without it is refused with exit status 2.\n"
         "There is no password: this is an administrator's tool, working on files\n"
         "the administrator can read and change anyway.\n"
         "\n"

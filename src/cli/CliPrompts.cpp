@@ -2,6 +2,7 @@
 
 #include "app/utils/Errors.h"
 #include "app/utils/Utils.h"
+#include "export/DataExport.h"
 #include "workspace/CollectionType.h"
 
 bool TCliPrompts::EditNewUnit(const QString &collectionType, TTaxPayerInfo &info)
@@ -26,6 +27,15 @@ bool TCliPrompts::EditPeriod(QString &period)
     return true;
 }
 
+bool TCliPrompts::ExecuteDataExport(const QString &, TExportBaseInfo &info, TXmlDataSet &dataSet)
+{
+    TExportRequest request;
+    request.target = answers_.floppy ? TExportTarget::Floppy : TExportTarget::Folder;
+    request.folderText = answers_.exportFolder;
+    request.mediumContent = TMediumContent::Keep;
+    return RunDataExport(info, dataSet, request).outcome == TExportOutcome::Exported;
+}
+
 TCliMessages::TCliMessages(QTextStream &err, bool confirmed) : err_(err), confirmed_(confirmed)
 {
     TMessageBox::SetHandler(this);
@@ -35,7 +45,7 @@ TCliMessages::~TCliMessages() { TMessageBox::SetHandler(nullptr); }
 
 int TCliMessages::Ask(const QString &, const QString &text, int flags)
 {
-    if (flags == TMessageBox::WarningOkCancelDefaultCancel && confirmed_)
+    if (confirmed_ && (flags == TMessageBox::WarningOkCancelDefaultCancel || flags == TMessageBox::QuestionOkCancel))
         return TMessageBox::IdOk;
     ++notices_;
     if ((flags & 0xF0) == 0x10) // the error icon

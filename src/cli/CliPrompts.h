@@ -13,6 +13,10 @@ struct TCliAnswers {
     QString code;   // new-unit dialog
     QString name;   // new-unit dialog; the rename dialog's new name
     QString period; // new-report dialog; empty: take the proposal as it stands
+    // The export dialog: the folder ("指定路径"), or the removable medium
+    // ("传到软盘") whose content is kept.
+    QString exportFolder;
+    bool floppy = false;
 };
 
 // The client's dialogs answered from the command line, each as its dialog
@@ -29,6 +33,10 @@ public:
     bool EditUnitName(QString &name) override;
     bool EditPeriod(QString &period) override;
     bool EditPassword(QString &, QString &, QString &) override { return false; }
+    // Runs the export as "开始导出" would with the answers' folder or the
+    // removable medium (its content kept: the floppy question is not
+    // asked). Refusals are raised as TUserError.
+    bool ExecuteDataExport(const QString &collectionType, TExportBaseInfo &info, TXmlDataSet &dataSet) override;
 
 private:
     TCliAnswers answers_;
@@ -37,7 +45,8 @@ private:
 // Answers the message boxes of one command run and is installed for its
 // lifetime. The questions before a delete (warning, OK and Cancel with
 // Cancel as the default) are answered OK only when the command line said
-// --yes, otherwise Cancel. Every other notice is written to err and answered
+// --yes, otherwise Cancel; with --yes, questions with OK and Cancel (the
+// one before undoing a declaration) are answered OK without a notice. Every other notice is written to err and answered
 // with its default button.
 class TCliMessages : public TMessageBox::Handler {
 public:

@@ -5,7 +5,9 @@
 #include "app/utils/Errors.h"
 #include "app/utils/Utils.h"
 #include "cli/CliPrompts.h"
+#include "app/utils/Paths.h"
 #include "entry/RecordImport.h"
+#include "print/Print.h"
 #include "workspace/CollectionType.h"
 
 #include <QFileInfo>
@@ -251,5 +253,122 @@ int UpgradeCommand(TCliContext &c)
         // A folder that could not be moved has been reported; the version
         // stays and the upgrade runs again next time.
         return messages.NoticeCount() > 0 ? kCliFailed : kCliOk;
+    });
+}
+
+namespace {
+
+// Takes option (and, with a value, the argument after it) out of args.
+bool TakeOption(QStringList &args, const QString &option)
+{
+    return args.removeAll(option) > 0;
+}
+
+bool TakeValue(QStringList &args, const QString &option, QString &value)
+{
+    const int at = args.indexOf(option);
+    if (at < 0 || at + 1 >= args.size())
+        return false;
+    value = args[at + 1];
+    args.remove(at, 2);
+    return true;
+}
+
+// The files one declaration wrote: the export folder's three and the
+// declaration folder's copies.
+QStringList DeclaredFiles(const TExportBaseInfo &info)
+{
+    const QString folder = QFileInfo(info.interfaceFile).absolutePath();
+    const QString dtd = info.schemaName + QStringLiteral("JK.DTD");
+    QStringList files{info.interfaceFile, info.crcFileName};
+    if (FileExistsAnyCase(JoinPath(folder, dtd)))
+        files << ResolveCaseInsensitive(JoinPath(folder, dtd));
+    const QString archive = TApplicationInfo::DeclareDir(info.period);
+    if (QFileInfo(archive).canonicalFilePath() != QFileInfo(folder).canonicalFilePath()) {
+        for (const QString &name : {QFileInfo(info.interfaceFile).fileName(), dtd}) {
+            if (FileExistsAnyCase(archive + name))
+                files << ResolveCaseInsensitive(archive + name);
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+int DeclareCommand(TCliContext &c)
+{
+    QStringList args = c.args;
+    TCliAnswers answers;
+    answers.floppy = TakeOption(args, QStringLiteral("--floppy"));
+    const bool toFolder = TakeValue(args, QStringLiteral("--to"), answers.exportFolder);
+    if (args.size() != 3 || answers.floppy == toFolder)
+        return kCliUsage;
+    if (toFolder && answers.exportFolder.trimmed().isEmpty())
+        throw TCliUsageError(QStringLiteral("--to needs a folder"));
+    if (toFolder)
+        answers.exportFolder = QFileInfo(answers.exportFolder).absoluteFilePath();
+    const QString code = args[0];
+    const QString schema = args[1];
+    const QString period = args[2];
+    return RunSession(c, answers, false, TOpen::DocumentsAndTree,
+                      [&](TClientSession &session, const TCliMessages &) {
+                          TTreeNode *node = ReportNode(session, code, schema, period);
+                          // The audit runs the schema's script.
+                          if (!session.CreateScriptEngine())
+                              return kCliFailed;
+                          session.Select(node);
+                          session.Declare();
+                          const TExportBaseInfo &info = session.LastDeclaration();
+                          for (const QString &file : DeclaredFiles(info))
+                              c.out << file << Qt::endl;
+                          return kCliOk;
+                      });
+}
+
+int UndeclareCommand(TCliContext &c)
+{
+    QStringList args = c.args;
+    const bool yes = TakeYes(args);
+    if (args.size() != 3)
+        return kCliUsage;
+    RequireYes(yes, QStringLiteral("undeclare"));
+    const QString code = args[0];
+    const QString schema = args[1];
+    const QString period = args[2];
+    return RunSession(c, {}, true, TOpen::DocumentsAndTree, [&](TClientSession &session, const TCliMessages &) {
+        TTreeNode *node = ReportNode(session, code, schema, period);
+        if (node->Report().STATUS == kStatusAwaiting)
+            throw TUserError(FormatText(QStringLiteral("报表\"%S\"尚未申报,不能修改申报状态!"), {node->Report().FileName}));
+        session.Select(node);
+        session.Undeclare();
+        return kCliOk;
+    });
+}
+
+int PrintCommand(TCliContext &c)
+{
+    QStringList args = c.args;
+    const bool fixedAssets = TakeOption(args, QStringLiteral("--fixed-assets"));
+    const bool other = TakeOption(args, QStringLiteral("--other"));
+    if (args.size() != 3 || (fixedAssets && other))
+        return kCliUsage;
+    const QString code = args[0];
+    const QString schema = args[1];
+    const QString period = args[2];
+    return RunSession(c, {}, false, TOpen::DocumentsAndTree, [&](TClientSession &session, const TCliMessages &) {
+        TTreeNode *node = ReportNode(session, code, schema, period);
+        if (node->Report().STATUS != kStatusDeclared)
+            throw TUserError(FormatText(QStringLiteral("报表\"%S\"尚未申报,不能打印!"), {node->Report().FileName}));
+        TFixedAssetChoice choice = fixedAssets ? TFixedAssetChoice::FixedAssets : TFixedAssetChoice::Other;
+        if (!fixedAssets && !other) {
+            // The client asks which list; a script must say it.
+            if (HasFixedAssetColumn(node->Parent()->Schema().NAME, session.Schemas()))
+                throw TUserError(QStringLiteral("报表种类 \"%1\" 有固定资产列: 请用 --fixed-assets 或 --other 指定打印哪一份清单")
+                                     .arg(node->Parent()->Schema().NAME));
+            choice = TFixedAssetChoice::Ask;
+        }
+        session.Select(node);
+        c.out << session.PreparePrintPage(choice) << Qt::endl;
+        return kCliOk;
     });
 }

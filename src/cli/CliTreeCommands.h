@@ -20,3 +20,14 @@ int TaxPayerCommand(TCliContext &c);
 int ReportFileCommand(TCliContext &c);
 // upgrade: the data-version step; prints the version reached.
 int UpgradeCommand(TCliContext &c);
+// declare CODE SCHEMA PERIOD --to DIR | --floppy: the client's declare
+// command with the export dialog answered by the folder, or by the
+// removable medium with its content kept; the audit runs. Prints the files
+// written, one path a line; fails on any refusal or a refused audit.
+int DeclareCommand(TCliContext &c);
+// undeclare CODE SCHEMA PERIOD --yes: back to awaiting declaration.
+int UndeclareCommand(TCliContext &c);
+// print CODE SCHEMA PERIOD [--fixed-assets | --other]: writes "print.xml"
+// and the page rendered from it; prints the page's path. A schema with a
+// fixed-asset column needs one of the two options.
+int PrintCommand(TCliContext &c);

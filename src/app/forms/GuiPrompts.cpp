@@ -3,6 +3,7 @@
 #include "access/forms/LoginForm.h"
 #include "access/forms/ModifyPwdForm.h"
 #include "entry/forms/OptionsForm.h"
+#include "export/forms/DataExportForm.h"
 #include "workspace/forms/QYXXForm.h"
 #include "workspace/forms/NewFileForm.h"
 #include "workspace/forms/RenameForm.h"
@@ -44,4 +45,9 @@ bool TGuiPrompts::ChooseImportFile(QString &path)
     lastImportFolder_ = QFileInfo(chosen).absolutePath();
     path = chosen;
     return true;
+}
+
+bool TGuiPrompts::ExecuteDataExport(const QString &collectionType, TExportBaseInfo &info, TXmlDataSet &dataSet)
+{
+    return ::ExecuteDataExport(parent_, collectionType, info, dataSet);
 }

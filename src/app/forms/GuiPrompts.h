@@ -19,6 +19,7 @@ public:
     bool EditOptions(TOptionsRec &options) override;
     bool EditEnterpriseList(TEnterpriseTable &table) override;
     bool ChooseImportFile(QString &path) override;
+    bool ExecuteDataExport(const QString &collectionType, TExportBaseInfo &info, TXmlDataSet &dataSet) override;
 
 private:
     QWidget *parent_;

@@ -145,8 +145,8 @@ void TfrmMain::BuildMenus()
     connect(pmiEditReport_, &QAction::triggered, this, [this] { Run([this] { session_->OpenSelectedForEdit(); }); });
     connect(pmiViewReport_, &QAction::triggered, this, [this] { Run([this] { session_->OpenSelectedForView(); }); });
     connect(pmiDeleteReport_, &QAction::triggered, this, [this] { Run([this] { session_->DeleteReport(); }); });
-    connect(pmiDataExport_, &QAction::triggered, this, [this] { NotYetAvailable(QStringLiteral("数据申报")); });
-    connect(pmiUnDataExport_, &QAction::triggered, this, [this] { NotYetAvailable(QStringLiteral("修改申报")); });
+    connect(pmiDataExport_, &QAction::triggered, this, [this] { Run([this] { session_->Declare(); }); });
+    connect(pmiUnDataExport_, &QAction::triggered, this, [this] { Run([this] { session_->Undeclare(); }); });
 }
 
 void TfrmMain::BuildToolBars()
@@ -221,7 +221,7 @@ void TfrmMain::BuildToolBars()
     records->addSeparator();
     btnPrint_ = NamedAction(this, "btnPrint", QStringLiteral("打印清单"), CommandIcon(TCommandIcon::Print));
     records->addAction(btnPrint_);
-    connect(btnPrint_, &QAction::triggered, this, [this] { NotYetAvailable(QStringLiteral("打印清单")); });
+    connect(btnPrint_, &QAction::triggered, this, [this] { Run([this] { session_->Print(); }); });
     QAction *close = NamedAction(this, "btnClose", QStringLiteral("退出"));
     records->addAction(close);
     connect(close, &QAction::triggered, this, &QWidget::close);
@@ -374,11 +374,6 @@ void TfrmMain::SetTreePanelVisible(bool visible)
 {
     treePanel_->setVisible(visible);
     miFolders_->setChecked(visible);
-}
-
-void TfrmMain::NotYetAvailable(const QString &command)
-{
-    TMessageBox::ShowFmt(QStringLiteral("\"%S\"功能将在后续版本中提供。"), {command}, TMessageBox::InformationOk);
 }
 
 // ---------------------------------------------------------------- window events

@@ -64,7 +64,6 @@ private:
     // The record commands and the record position, as the report area says.
     void ApplyRecordState();
     void SetTreePanelVisible(bool visible);
-    void NotYetAvailable(const QString &command);
 
     std::unique_ptr<TGuiPrompts> prompts_;
     std::unique_ptr<TClientSession> session_;

@@ -144,8 +144,14 @@ private:
     {
         const QString text = FromXml(url);
         static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-        if (!scheme.match(text).hasMatch())
-            return text;
+        if (!scheme.match(text).hasMatch()) {
+            // libxml2 hands on the names it builds from a base as URI
+            // references, escaped ("%E5%B7%A5" for a folder named in
+            // Chinese); a name it was given as it stands is not.
+            if (FileExistsAnyCase(text))
+                return text;
+            return QUrl::fromPercentEncoding(text.toUtf8());
+        }
         const QUrl parsed(text);
         return parsed.isLocalFile() ? parsed.toLocalFile() : QString();
     }

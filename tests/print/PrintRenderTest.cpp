@@ -2,6 +2,7 @@
 
 #include "app/utils/ApplicationInfo.h"
 #include "app/utils/Errors.h"
+#include "app/utils/FileOps.h"
 #include "app/utils/TextFile.h"
 #include "documents/XmlSchemaManager.h"
 #include "CaseNames.h"
@@ -88,6 +89,24 @@ TEST_F(DemoPrintTest, PageCarriesTheDeclarationHeaderInUtf8)
     EXPECT_EQ(page.Texts("//head/*[1]/@charset"), QStringList{"UTF-8"});
     EXPECT_TRUE(html.contains(QStringLiteral("青岚机械制造有限公司").toUtf8()));
     EXPECT_TRUE(html.contains("size: A4 landscape"));
+}
+
+// libxml2 names files below a folder with Chinese letters or blanks in
+// escaped form; they are still the style sheet's own folder.
+TEST(PrintPageTest, WorkspaceFolderWithChineseAndBlanks)
+{
+    TempWorkspace scratch;
+    const QString folder = scratch.file(QStringLiteral("申报 工作区"));
+    ASSERT_TRUE(CopyFolderTree(QStringLiteral(CORVANE_DEMO_WORKSPACE), folder));
+    TApplicationInfo::SetAppDir(folder);
+    TSchemaRegister schemas;
+    schemas.Open(folder + QStringLiteral("/SchemaManager.xml"));
+    const QString printFile = PreparePrintFile(folder + QLatin1Char('/') + kDeclared, QStringLiteral("DLZK"),
+                                               QStringLiteral("YSFPCGL"), QStringLiteral("XP"), schemas,
+                                               TFixedAssetChoice::FixedAssets);
+    QFile page(RenderPrintPage(printFile));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_EQ(PrintPageReader(page.readAll()).ListRows().size(), 2u);
 }
 
 // Print files of the demo's other schemas, two records each.

@@ -195,7 +195,7 @@ QByteArray StandardErrorOf(F &&call)
 
 // A scratch DS folder with a print file naming "list.xslt", and a file
 // outside the folder that no style sheet may read.
-class StyleSheetFailureTest : public ::testing::Test {
+class ScratchStyleSheetTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -237,7 +237,7 @@ protected:
     QString printFile;
 };
 
-TEST_F(StyleSheetFailureTest, MissingStyleSheetIsNamed)
+TEST_F(ScratchStyleSheetTest, MissingStyleSheetIsNamed)
 {
     EXPECT_EQ(RenderError(), QStringLiteral("打印样式表“%1”不存在！").arg(ws.file(QStringLiteral("DS/list.xslt"))));
     EXPECT_FALSE(QFile::exists(ws.file(QStringLiteral("DS/print.html"))));
@@ -249,7 +249,7 @@ struct BrokenCase {
     const char *says; // part of the libraries' message
 };
 
-class BrokenStyleSheetTest : public StyleSheetFailureTest, public ::testing::WithParamInterface<BrokenCase> {};
+class BrokenStyleSheetTest : public ScratchStyleSheetTest, public ::testing::WithParamInterface<BrokenCase> {};
 
 // The operator (or the installer of the style sheet) reads libxml2's and
 // libxslt's own words; an older page is left as it was.
@@ -283,7 +283,7 @@ struct ReachCase {
     const char *prolog;
 };
 
-class StyleSheetReachTest : public StyleSheetFailureTest, public ::testing::WithParamInterface<ReachCase> {};
+class StyleSheetReachTest : public ScratchStyleSheetTest, public ::testing::WithParamInterface<ReachCase> {};
 
 // A style sheet reads files of its own folder only, writes nothing and
 // never touches the network: whatever it tries, nothing from outside
@@ -312,7 +312,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, StyleSheetReachTest, ::testing::Values(
                              "<exsl:document href=\"written.html\"><p>x</p></exsl:document><p>done</p></xsl:template>", ""}),
     [](const auto &info) { return CaseName(info.index, info.param.name); });
 
-TEST_F(StyleSheetFailureTest, IncludedStyleSheetOfAnotherCaseInTheFolderIsRead)
+TEST_F(ScratchStyleSheetTest, IncludedStyleSheetOfAnotherCaseInTheFolderIsRead)
 {
     ws.Write(QStringLiteral("DS/Shared.XSL"),
              "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
@@ -320,6 +320,30 @@ TEST_F(StyleSheetFailureTest, IncludedStyleSheetOfAnotherCaseInTheFolderIsRead)
     StyleSheet("<xsl:include href=\"shared.xsl\"/><xsl:template match=\"/\"><p><xsl:call-template name=\"s\"/></p></xsl:template>");
     EXPECT_EQ(RenderError(), QString());
     EXPECT_TRUE(ws.Read(QStringLiteral("DS/print.html")).contains("shared part"));
+}
+
+// The page is UTF-8 with one charset declaration, whatever the style
+// sheet's output names and its head already declares.
+TEST_F(ScratchStyleSheetTest, PageIsUtf8WhateverTheStyleSheetNames)
+{
+    ws.Write(QStringLiteral("DS/list.xslt"), EncodeGbk(QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"GBK\"?>\n"
+        "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+        "<xsl:output method=\"html\" encoding=\"GBK\"/>"
+        "<xsl:template match=\"/\"><html><head><title>清单</title>"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=GBK\"/><meta charset=\"GBK\"/></head>"
+        "<body><p>纳税人：<xsl:value-of select=\"//TAXPAYER/@NSRMC\"/></p></body></html></xsl:template>"
+        "</xsl:stylesheet>\n")));
+    ws.Write(QStringLiteral("DS/print.xml"), EncodeGbk(QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<?xml-stylesheet type=\"text/xsl\" href=\"list.xslt\"?>"
+        "<SCHEMA NAME=\"T\"><TAXPAYER NSRMC=\"青岚机械\"/></SCHEMA>\n")));
+    ASSERT_EQ(RenderError(), QString());
+    const QByteArray html = ws.Read(QStringLiteral("DS/print.html"));
+    const PrintPageReader page(html);
+    EXPECT_EQ(page.Texts("//meta/@charset"), QStringList{"UTF-8"});
+    EXPECT_EQ(page.Texts("//meta/@http-equiv"), QStringList());
+    EXPECT_EQ(page.Texts("//head/*[1]/@charset"), QStringList{"UTF-8"});
+    EXPECT_TRUE(html.contains(QStringLiteral("纳税人：青岚机械").toUtf8())) << html.toStdString();
 }
 
 // The print page in a real browser, printed to PDF as an operator would.

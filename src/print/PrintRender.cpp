@@ -96,8 +96,14 @@ public:
     xsltSecurityPrefsPtr Prefs() const { return prefs_; }
 
     // What the libraries said, one message a line.
-    QString Messages() const { return messages_.join(QStringLiteral("\r\n")); }
-    bool HasMessages() const { return !messages_.isEmpty(); }
+    QString Messages() const
+    {
+        QStringList all = messages_;
+        if (!pending_.trimmed().isEmpty())
+            all << pending_.trimmed();
+        return all.join(QStringLiteral("\r\n"));
+    }
+    bool HasMessages() const { return !Messages().isEmpty(); }
 
     static void Generic(void *context, const char *format, ...)
     {

@@ -77,6 +77,8 @@ struct InstructionCase {
     const char *href;
 };
 
+void PrintTo(const InstructionCase &c, std::ostream *os) { *os << c.name; }
+
 class PrintInstructionTest : public PrintFileTest, public ::testing::WithParamInterface<InstructionCase> {};
 
 TEST_P(PrintInstructionTest, NamesTheStyleSheetOfSchemaTypeListAndStyle)

@@ -145,6 +145,8 @@ struct StyleSheetCase {
     const char *lastTotal; // the last column's total
 };
 
+void PrintTo(const StyleSheetCase &c, std::ostream *os) { *os << c.styleSheet; }
+
 class DemoStyleSheetTest : public ::testing::TestWithParam<StyleSheetCase> {};
 
 // Every installed style sheet lays out its schema: header, one row per
@@ -249,6 +251,8 @@ struct BrokenCase {
     const char *says; // part of the libraries' message
 };
 
+void PrintTo(const BrokenCase &c, std::ostream *os) { *os << c.name; }
+
 class BrokenStyleSheetTest : public ScratchStyleSheetTest, public ::testing::WithParamInterface<BrokenCase> {};
 
 // The operator (or the installer of the style sheet) reads libxml2's and
@@ -282,6 +286,8 @@ struct ReachCase {
     const char *templates;
     const char *prolog;
 };
+
+void PrintTo(const ReachCase &c, std::ostream *os) { *os << c.name; }
 
 class StyleSheetReachTest : public ScratchStyleSheetTest, public ::testing::WithParamInterface<ReachCase> {};
 

@@ -661,6 +661,11 @@ QString TXmlDataSet::StoredText(int record, int field) const
     return QString::fromUtf8(text.data(), text.size());
 }
 
+QByteArrayView TXmlDataSet::StoredUtf8(int record, int field, QByteArray *scratch) const
+{
+    return ElementText(FindFieldElement(records_.at(size_t(record)), fieldNames_.at(size_t(field)), nullptr), scratch);
+}
+
 // ---------------------------------------------------------------- navigation
 
 void TXmlDataSet::PostOrCancelPending()

@@ -386,6 +386,10 @@ public:
     QString ViewText(int row, int field) const;
     // The element text stored for a field of a record (empty when missing).
     QString StoredText(int record, int field) const;
+    // The same as the document's UTF-8 bytes, without a copy where it can
+    // (else in scratch); valid until the record changes. For exports that
+    // read every field of every record.
+    QByteArrayView StoredUtf8(int record, int field, QByteArray *scratch) const;
 
     // ---- Notifications ----
     // Adds a listener for data changes; returns its id.

@@ -10,6 +10,14 @@
 
 #include <QStringList>
 
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <exception>
+
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
@@ -43,21 +51,67 @@ QByteArray ValidName(const QString &name)
     return utf8;
 }
 
-bool IsBlankText(const QByteArray &text)
+bool IsBlankText(const char *text)
 {
-    for (const char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
+    for (; *text; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r')
             return false;
     }
     return true;
 }
 
-// The text form of a value, as TField::AsString gives it.
-QString TextForm(TFieldType type, const QVariant &value)
+// The text form of a value, as TField::AsString gives it, as UTF-8 in
+// buffer (returned, NUL-terminated). Written into one buffer reused for
+// every value: a report of 100,000 records has more than a million.
+const char *TextForm(TFieldType type, const QVariant &value, std::string &buffer)
 {
-    if (type == TFieldType::Currency)
-        return FormatGeneral(value.toDouble());
-    return FieldValueText(type, value);
+    char digits[64];
+    switch (type) {
+    case TFieldType::Text:
+        buffer = value.toString().toStdString();
+        return buffer.c_str();
+    case TFieldType::Integer: {
+        const auto result = std::to_chars(digits, digits + sizeof digits, value.toInt());
+        buffer.assign(digits, result.ptr);
+        return buffer.c_str();
+    }
+    case TFieldType::Float:
+    case TFieldType::Currency: {
+        const double number = value.toDouble();
+        if (number == 0) {
+            buffer.assign("0");
+            return buffer.c_str();
+        }
+        // The general form of 15 digits is FormatGeneral's wherever the
+        // library writes no exponent; the rest (tiny, huge, not finite) is
+        // left to FormatGeneral.
+        if (std::isfinite(number)) {
+            const auto result = std::to_chars(digits, digits + sizeof digits, number, std::chars_format::general, 15);
+            if (result.ec == std::errc() && !std::memchr(digits, 'e', size_t(result.ptr - digits))) {
+                buffer.assign(digits, result.ptr);
+                return buffer.c_str();
+            }
+        }
+        buffer = FormatGeneral(number).toStdString();
+        return buffer.c_str();
+    }
+    case TFieldType::Date: {
+        const QDate date = value.toDate();
+        if (date.year() >= 0 && date.year() <= 9999) {
+            const int length =
+                std::snprintf(digits, sizeof digits, "%04d-%02d-%02d", date.year(), date.month(), date.day());
+            buffer.assign(digits, size_t(length));
+        } else {
+            buffer = FieldValueText(type, value).toStdString();
+        }
+        return buffer.c_str();
+    }
+    case TFieldType::Boolean:
+        buffer.assign(value.toBool() ? "True" : "False");
+        return buffer.c_str();
+    }
+    buffer.clear();
+    return buffer.c_str();
 }
 
 // Switches a dataset's controls on again however the walk ends.
@@ -75,6 +129,27 @@ public:
 private:
     TXmlDataSet &dataSet_;
 };
+
+struct StreamTarget {
+    TAtomicFile *file;
+    std::exception_ptr failure;
+};
+
+// The saver's output callback: errors of the file are kept for the caller
+// (nothing may be thrown through the library).
+int WriteToFile(void *context, const char *buffer, int length)
+{
+    auto *stream = static_cast<StreamTarget *>(context);
+    if (stream->failure)
+        return -1;
+    try {
+        stream->file->Write(buffer, length);
+    } catch (...) {
+        stream->failure = std::current_exception();
+        return -1;
+    }
+    return length;
+}
 
 } // namespace
 
@@ -233,9 +308,10 @@ void TXmlDataTransfer::WriteBody()
     if (count > 0) {
         const QByteArray tag = ValidName(recordName_);
         const std::vector<Item> items = CompileItems(body);
-        // Records are read where they are stored; the cursor stays on the first.
+        // Records are read where they are stored (the walk began by posting
+        // any edit); the cursor stays on the first.
         for (int record = 0; record < count; ++record) {
-            MapRecord(recordContainer_, items, tag, dataSet.ViewRowOfRecord(record));
+            MapRecord(recordContainer_, items, tag, record);
             ReportProgress(int(qint64(record + 1) * 100 / count));
         }
     }
@@ -245,13 +321,25 @@ void TXmlDataTransfer::WriteBody()
         dataSet.First();
 }
 
-void TXmlDataTransfer::MapRecord(xmlNodePtr target, const std::vector<Item> &items, const QByteArray &tag, int row)
+const char *TXmlDataTransfer::FieldText(int record, const Item &item)
+{
+    const QByteArrayView stored = dataSet_->StoredUtf8(record, item.field, &scratch_);
+    // A text is its stored form; the other types are read (an unreadable
+    // text raises the dataset's conversion error) and written in their form.
+    if (item.type == TFieldType::Text) {
+        valueText_.assign(stored.data(), size_t(stored.size()));
+        return valueText_.c_str();
+    }
+    return TextForm(item.type, ReadFieldValueText(item.type, stored), valueText_);
+}
+
+void TXmlDataTransfer::MapRecord(xmlNodePtr target, const std::vector<Item> &items, const QByteArray &tag, int record)
 {
     if (items.empty())
         return;
     xmlNodePtr output = xmlNewChild(target, nullptr, X(tag), nullptr);
     for (const Item &item : items) {
-        const QByteArray value = TextForm(item.type, dataSet_->ViewValue(row, item.field)).toUtf8();
+        const char *value = FieldText(record, item);
         if (item.attribute) {
             if (item.repeated)
                 xmlSetProp(output, X(item.caption), X(value));
@@ -259,11 +347,11 @@ void TXmlDataTransfer::MapRecord(xmlNodePtr target, const std::vector<Item> &ite
                 xmlNewProp(output, X(item.caption), X(value));
         } else {
             // Raw text: the saver escapes it.
-            xmlNewTextChild(output, nullptr, X(item.caption), value.isEmpty() ? nullptr : X(value));
-            blankText_ = blankText_ || (!value.isEmpty() && IsBlankText(value));
+            xmlNewTextChild(output, nullptr, X(item.caption), *value ? X(value) : nullptr);
+            blankText_ = blankText_ || (*value && IsBlankText(value));
         }
         if (!item.children.empty())
-            MapRecord(output, item.children, item.caption, row);
+            MapRecord(output, item.children, item.caption, record);
     }
 }
 
@@ -287,23 +375,18 @@ void TXmlDataTransfer::SaveTo(const QString &path) const
         target.SaveTo(path);
         return;
     }
-    xmlBufferPtr buffer = xmlBufferCreate();
-    xmlSaveCtxtPtr ctxt = xmlSaveToBuffer(buffer, "GBK", XML_SAVE_FORMAT);
-    const long written = ctxt ? xmlSaveDoc(ctxt, target.Raw()) : -1;
-    if (ctxt)
-        xmlSaveClose(ctxt);
-    if (written < 0) {
-        xmlBufferFree(buffer);
+    // Streamed into the temporary file: no copy of the whole file in memory.
+    TAtomicFile file(ResolveCaseInsensitive(path));
+    StreamTarget stream{&file, nullptr};
+    xmlSaveCtxtPtr ctxt = xmlSaveToIO(WriteToFile, nullptr, &stream, "GBK", XML_SAVE_FORMAT);
+    if (!ctxt)
         throw TUserError(QStringLiteral("无法以 GBK 编码保存文档"));
-    }
-    try {
-        TAtomicFile file(ResolveCaseInsensitive(path));
-        file.Write(reinterpret_cast<const char *>(xmlBufferContent(buffer)), xmlBufferLength(buffer));
-        file.Commit();
-    } catch (...) {
-        xmlBufferFree(buffer);
-        throw;
-    }
-    xmlBufferFree(buffer);
+    const long saved = xmlSaveDoc(ctxt, target.Raw());
+    const int closed = xmlSaveClose(ctxt);
+    if (stream.failure)
+        std::rethrow_exception(stream.failure);
+    if (saved < 0 || closed < 0)
+        throw TUserError(QStringLiteral("无法以 GBK 编码保存文档"));
+    file.Commit();
     target.SetModified(false);
 }

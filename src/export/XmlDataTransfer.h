@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class TXmlDataSet;
@@ -121,7 +122,9 @@ private:
     // The Body items compiled once per run: field indexes, names as UTF-8.
     std::vector<Item> CompileItems(xmlNodePtr templateNode) const;
     // Builds one record's output below target from items.
-    void MapRecord(xmlNodePtr target, const std::vector<Item> &items, const QByteArray &tag, int row);
+    void MapRecord(xmlNodePtr target, const std::vector<Item> &items, const QByteArray &tag, int record);
+    // The text form of the item's field in record, as UTF-8 (valid until the next call).
+    const char *FieldText(int record, const Item &item);
     void WalkHead(xmlNodePtr templateNode, xmlNodePtr target);
     void ReportProgress(int percent);
 
@@ -136,6 +139,8 @@ private:
     QString recordName_;
     bool recordFound_ = false;
     int lastPercent_ = -1;
+    std::string valueText_; // the value being written, as UTF-8
+    QByteArray scratch_;
     // Element text that is only blanks: a reader dropping layout blanks
     // would lose it, so SaveTo takes the careful path of the XML layer.
     bool blankText_ = false;

@@ -3,6 +3,7 @@
 #include "CaseNames.h"
 #include "FileSizeLimit.h"
 #include "app/utils/Errors.h"
+#include "reportdata/FieldValue.h"
 
 #include <QFileInfo>
 
@@ -164,6 +165,32 @@ TEST_F(TransferTest, FieldValuesAreTheirTextForms)
     EXPECT_EQ(Attr(rec, "YFJE"), QStringLiteral("3850"));
     EXPECT_EQ(Attr(rec, "KCSE"), QStringLiteral("0.1"));
     EXPECT_EQ(Attr(rec, "GDZCXM"), QStringLiteral("True"));
+}
+
+TEST_F(TransferTest, NumbersOfEveryMagnitudeAreInGeneralForm)
+{
+    const QStringList texts{"0", "-0", "0.1", "-2.5", "100", "1e-5", "0.0001", "0.00009999", "-0.000015",
+                            "0.00012345678901234567", "3.14159265358979323846", "12345.678901234567",
+                            "123456789012345", "999999999999999.9", "1e15", "1E20", "1.5e-7", "7.0000000000000001"};
+    QList<QStringList> records;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        QStringList record = Invoice(int(i));
+        record[6] = texts.at(i); // FLOAT
+        record[8] = texts.at(i); // CURRENCY
+        records << record;
+    }
+    OpenInvoices(records);
+    const QString out = Convert();
+
+    ParsedFile file(out);
+    xmlNodePtr rec = xmlFirstElementChild(xmlFirstElementChild(xmlFirstElementChild(file.Root())));
+    for (const QString &text : texts) {
+        ASSERT_NE(rec, nullptr);
+        const QByteArray utf8 = text.toUtf8();
+        EXPECT_EQ(Attr(rec, "HWZL"), FormatGeneral(ReadFloatText(utf8))) << utf8.constData();
+        EXPECT_EQ(Attr(rec, "YFJE"), FormatGeneral(ReadCurrencyText(utf8))) << utf8.constData();
+        rec = xmlNextElementSibling(rec);
+    }
 }
 
 TEST_F(TransferTest, TextOutsideGbkAndBlankElementTextReadBackAsTheyWere)

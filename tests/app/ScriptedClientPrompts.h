@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ClientPrompts.h"
+#include "export/DataExport.h"
 
 #include <QList>
 #include <QString>
@@ -23,7 +24,17 @@ public:
     bool enterpriseEditorResult = false;
     QString importFile;                 // empty: the file dialog is cancelled
 
+    // The export dialog: runs the export into exportFolder (or onto the
+    // removable medium with exportFloppy, the floppy question answered by
+    // the message script); unset cancels the dialog.
+    std::optional<QString> exportFolder;
+    bool exportFloppy = false;
+    QString exportCollectionType;       // what the dialog was started with
+    TExportBaseInfo exportInfoShown;
+    TExportRun lastExport;
+
     int logins = 0;
+    int exportAsks = 0;
     int newUnitAsks = 0;
     int enterpriseEditorAsks = 0;
 
@@ -70,6 +81,19 @@ public:
     {
         ++enterpriseEditorAsks;
         return enterpriseEditorResult;
+    }
+    bool ExecuteDataExport(const QString &collectionType, TExportBaseInfo &info, TXmlDataSet &dataSet) override
+    {
+        ++exportAsks;
+        exportCollectionType = collectionType;
+        exportInfoShown = info;
+        if (!exportFolder && !exportFloppy)
+            return false;
+        TExportRequest request;
+        request.target = exportFloppy ? TExportTarget::Floppy : TExportTarget::Folder;
+        request.folderText = exportFolder.value_or(QString());
+        lastExport = RunDataExport(info, dataSet, request);
+        return lastExport.outcome == TExportOutcome::Exported;
     }
     bool ChooseImportFile(QString &path) override
     {

@@ -7,6 +7,7 @@
 #include "documents/XmlFileManager.h"
 #include "documents/XmlTaxPayer.h"
 #include "xml/XmlDocument.h"
+#include "CliRun.h"
 #include "TempWorkspace.h"
 
 #include <QBuffer>
@@ -18,27 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int status = 0;
-    QByteArray bytes; // standard output as written
-    QString out;      // the same, as text
-    QString err;
-};
-
-CliRun Cli(const QStringList &args)
-{
-    CliRun run;
-    QBuffer buffer(&run.bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QTextStream out(&buffer);
-    QTextStream err(&run.err);
-    run.status = RunCli(args, out, err);
-    out.flush();
-    err.flush();
-    run.out = QString::fromUtf8(run.bytes);
-    return run;
-}
 
 QString ZlibCrcText(const QByteArray &bytes)
 {

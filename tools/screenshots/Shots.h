@@ -31,3 +31,5 @@ QList<TShot> MainWindowShots();
 QList<TShot> EnterpriseShots();
 // The record editor, the options and the double-entry confirmation.
 QList<TShot> EntryShots();
+// The export dialog of the declare command, in both modes.
+QList<TShot> ExportShots();

@@ -96,10 +96,12 @@ const char *TextForm(TFieldType type, const QVariant &value, std::string &buffer
         return buffer.c_str();
     }
     case TFieldType::Date: {
-        const QDate date = value.toDate();
-        if (date.year() >= 0 && date.year() <= 9999) {
-            const int length =
-                std::snprintf(digits, sizeof digits, "%04d-%02d-%02d", date.year(), date.month(), date.day());
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        value.toDate().getDate(&year, &month, &day);
+        if (year >= 0 && year <= 9999) {
+            const int length = std::snprintf(digits, sizeof digits, "%04d-%02d-%02d", year, month, day);
             buffer.assign(digits, size_t(length));
         } else {
             buffer = FieldValueText(type, value).toStdString();

@@ -87,7 +87,8 @@ public:
     // (no Body), "在接口模板文档中没有找到记录结点!" (a Head without Record),
     // "未知的转换标志"<mode>"!", "接口模板文档中的结点名称"<name>"无效!" (a tag
     // or attribute name that is no XML name), the dataset's field-not-found
-    // error, TXmlParseError for a header value that breaks the XML (a
+    // error, TConversionError for a stored value its type cannot read (the
+    // message names the text), TXmlParseError for a header value that breaks the XML (a
     // control character). Raises TUserError when the template or dataset is
     // not set or the dataset is not open.
     void Execute();

@@ -5,6 +5,7 @@
 #include "app/forms/MainForm.h"
 #include "app/forms/ReportPanel.h"
 #include "app/utils/MessageBox.h"
+#include "app/utils/SystemProcess.h"
 #include "components/FooterGrid.h"
 #include "entry/Confirm.h"
 #include "reportdata/DataSetModel.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTreeView>
 
 namespace {
@@ -350,6 +352,59 @@ TEST_F(MainWindowTest, CancelledLoginEndsTheStart)
     window = std::make_unique<TfrmMain>();
     WhenModal([](QWidget *dialog) { Child<QPushButton>(dialog, "btnClose")->click(); });
     EXPECT_FALSE(window->Create());
+}
+
+// Records what would have been opened instead of opening it.
+class OpenedDocuments : public TSystemProcess::Launcher {
+public:
+    OpenedDocuments() { TSystemProcess::SetLauncher(this); }
+    ~OpenedDocuments() override { TSystemProcess::SetLauncher(nullptr); }
+    bool OpenDocument(const QString &target) override
+    {
+        opened << target;
+        return true;
+    }
+    bool StartDetached(const QString &, const QStringList &) override { return true; }
+    bool RunAndWait(const QString &, const QStringList &) override { return true; }
+    QStringList opened;
+};
+
+TEST_F(MainWindowTest, DeclaringThroughTheExportDialogAndTakingItBack)
+{
+    Start();
+    Choose({0, 0, 1}); // 青岚机械制造有限公司 / 运输发票清单 / 200602, awaiting
+    QTemporaryDir out;
+    WhenModal([&out](QWidget *dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("申报文件导出"));
+        Child<QRadioButton>(dialog, "rbFolder")->click();
+        Child<QLineEdit>(dialog, "edtExportPath")->setText(out.path());
+        Child<QPushButton>(dialog, "btnExport")->click();
+    });
+    Child<QAction>(window.get(), "pmiDataExport")->trigger();
+    EXPECT_TRUE(messages.last().startsWith(QStringLiteral("恭喜您，申报文件已经成功传出！"))) << messages.last().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out.path() + QStringLiteral("/YSFPCGL200602_370211600123456_JK.XML")));
+    EXPECT_EQ(Panel(1), QStringLiteral("状态: 已申报"));
+    EXPECT_EQ(Child<QTableView>(window.get(), "grdInvoices")->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_TRUE(Child<QAction>(window.get(), "btnPrint")->isEnabled());
+    EXPECT_TRUE(Child<QAction>(window.get(), "btnUnDataExport")->isEnabled());
+
+    messages.Answer(TMessageBox::IdOk);
+    Child<QAction>(window.get(), "btnUnDataExport")->trigger();
+    EXPECT_EQ(Panel(1), QStringLiteral("状态: 待申报"));
+    EXPECT_FALSE(Child<QAction>(window.get(), "btnPrint")->isEnabled());
+    EXPECT_NE(Child<QTableView>(window.get(), "grdInvoices")->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST_F(MainWindowTest, ThePrintButtonOpensTheRenderedList)
+{
+    OpenedDocuments launcher;
+    Start();
+    Choose({0, 0, 0}); // declared in the demo
+    messages.Answer(TMessageBox::IdCancel); // the list of the other records
+    Child<QAction>(window.get(), "btnPrint")->trigger();
+    ASSERT_EQ(launcher.opened.size(), 1) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(QFileInfo(launcher.opened[0]).fileName(), QStringLiteral("print.html"));
+    EXPECT_TRUE(Child<QAction>(window.get(), "btnPrint")->isEnabled());
 }
 
 } // namespace

@@ -90,6 +90,10 @@ TfrmDataExport::TfrmDataExport(const QString &collectionType, TExportBaseInfo &i
     rbFolder_->setObjectName(QStringLiteral("rbFolder"));
     edtExportPath_ = new QLineEdit(QDir::toNativeSeparators(TApplicationInfo::DeclareDir(info.period)), grpPath);
     edtExportPath_->setObjectName(QStringLiteral("edtExportPath"));
+    edtExportPath_->setMinimumWidth(380);
+    // A long folder is shown whole in the tool tip.
+    edtExportPath_->setToolTip(edtExportPath_->text());
+    connect(edtExportPath_, &QLineEdit::textChanged, edtExportPath_, &QLineEdit::setToolTip);
     btnOpen_ = new QPushButton(grpPath);
     btnOpen_->setObjectName(QStringLiteral("btnOpen"));
     btnOpen_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));

@@ -8,8 +8,6 @@
 #include "reportdata/XmlFieldDefine.h"
 #include "xml/XmlDocument.h"
 
-#include <QSize>
-
 #include <libxml/tree.h>
 
 #include <cstring>
@@ -350,8 +348,6 @@ QVariant TDetailTable::headerData(int section, Qt::Orientation orientation, int 
         return QString();
     case kFooterAlignmentRole:
         return int((column.footer == TDetailColumn::TFooter::Sum ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-    case Qt::SizeHintRole:
-        return QSize(column.width, 0);
     default:
         return QVariant();
     }

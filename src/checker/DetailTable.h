@@ -41,8 +41,8 @@ struct TDetailColumn {
 // CheckStateRole), EditRole the typed value (invalid for an empty cell),
 // TextAlignmentRole right for numbers. Header: DisplayRole the title,
 // kFieldNameRole the NAME, kFooterRole the footer (a Text footer's value,
-// a Sum footer's exact total from TColumnSums), kFooterAlignmentRole,
-// Qt::SizeHintRole the column's width.
+// a Sum footer's exact total from TColumnSums), kFooterAlignmentRole.
+// Column widths (DISPWIDTH) are in Columns().
 class TDetailTable : public QAbstractTableModel {
     Q_OBJECT
 public:

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -240,6 +241,10 @@ TEST_F(CheckerWindowTest, ViewDataShowsTheFilesRecordsWithFooters)
         for (int column = 0; column < grid->model()->columnCount(); ++column)
             footers << grid->FooterStrip()->CellText(column);
         EXPECT_TRUE(grid->ViewMode());
+        // Titles in a visible header, widths from DISPWIDTH.
+        EXPECT_GT(grid->horizontalHeader()->height(), grid->fontMetrics().height());
+        EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("发票代码"));
+        EXPECT_EQ(grid->columnWidth(0), 100);
         EXPECT_EQ(dialog->size(), QSize(531, 485));
         Child<QPushButton>(dialog, "btnClose")->click();
     });

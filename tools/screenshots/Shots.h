@@ -33,3 +33,5 @@ QList<TShot> EnterpriseShots();
 QList<TShot> EntryShots();
 // The export dialog of the declare command, in both modes.
 QList<TShot> ExportShots();
+// The checker after a check run, its detail view and the details dialog.
+QList<TShot> CheckerShots();

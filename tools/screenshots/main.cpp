@@ -15,7 +15,7 @@
 namespace {
 
 // Every table of shots the tool knows, in the order they are taken.
-QList<TShot> AllShots() { return MainWindowShots() + DialogShots() + EntryShots() + EnterpriseShots() + ExportShots(); }
+QList<TShot> AllShots() { return MainWindowShots() + DialogShots() + EntryShots() + EnterpriseShots() + ExportShots() + CheckerShots(); }
 
 // Title, collection type and first unit of the workspace; what cannot be
 // read stays empty.

@@ -148,7 +148,7 @@ int TaxPayerCommand(TCliContext &c)
         // The dialog's "确定" stays disabled until both are filled in.
         if (!NewUnitComplete(args[1], args[2]))
             throw TCliUsageError(QStringLiteral("the code and the name must not be empty"));
-        return RunSession(c, {args[1], args[2], {}}, false, TOpen::DocumentsAndTree,
+        return RunSession(c, {args[1], args[2], {}, {}, false}, false, TOpen::DocumentsAndTree,
                           [](TClientSession &session, const TCliMessages &) {
                               session.Select(session.Tree().Root());
                               session.NewUnit();
@@ -159,7 +159,7 @@ int TaxPayerCommand(TCliContext &c)
         if (args[2].trimmed().isEmpty())
             throw TCliUsageError(QStringLiteral("the new name must not be empty"));
         const QString code = args[1];
-        return RunSession(c, {{}, args[2], {}}, false, TOpen::DocumentsAndTree,
+        return RunSession(c, {{}, args[2], {}, {}, false}, false, TOpen::DocumentsAndTree,
                           [&code](TClientSession &session, const TCliMessages &) {
                               session.Select(TaxPayerNode(session, code));
                               session.RenameUnit();
@@ -186,7 +186,7 @@ int ReportFileCommand(TCliContext &c)
     if (verb == QLatin1String("new") && (args.size() == 3 || args.size() == 4) && !yes) {
         const QString code = args[1];
         const QString schema = args[2];
-        return RunSession(c, {{}, {}, args.value(3)}, false, TOpen::DocumentsAndTree,
+        return RunSession(c, {{}, {}, args.value(3), {}, false}, false, TOpen::DocumentsAndTree,
                           [&](TClientSession &session, const TCliMessages &) {
                               session.Select(SchemaNode(session, code, schema));
                               session.NewReport();

@@ -170,8 +170,9 @@ TEST(RemovableMediumFolder, IsTheVariablesFolderElseTheOneRemovableVolume)
             ADD_FAILURE() << "no refusal";
         } catch (const TUserError &e) {
             EXPECT_TRUE(e.Message().startsWith(cannot + QStringLiteral("可移动磁盘("))) << e.Message().toStdString();
-            if (volumes.size() == 2)
+            if (volumes.size() == 2) {
                 EXPECT_TRUE(e.Message().contains(QStringLiteral("/media/op/STICK, /media/op/CARD"))) << e.Message().toStdString();
+            }
         }
     }
 }

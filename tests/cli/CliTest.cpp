@@ -709,6 +709,7 @@ TEST(CliScript, CheckWithoutCheckScriptSaysSo)
 {
     TempWorkspace ws;
     ws.CopyDemo();
+    ASSERT_TRUE(QFile::remove(ws.file(QStringLiteral("Check.js"))));
     const CliRun run = Cli({"script", "--check", "--eval", "1"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.startsWith(QStringLiteral("corvane-cli: the workspace has no Check.js ("))) << run.err.toStdString();

@@ -406,11 +406,16 @@ bool TfrmChecker::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmChecker::PlaceHint()
 {
+    // One line when the list is wide enough, else wrapped; centred.
     const QRect area = lvwReport_->viewport()->rect();
-    const int width = qMin(area.width() - 40, 400);
-    const int height = pnlInfo_->heightForWidth(width);
-    pnlInfo_->setGeometry(QRect(0, 0, width, height > 0 ? height : pnlInfo_->sizeHint().height()).translated(
-        area.center() - QPoint(width / 2, (height > 0 ? height : pnlInfo_->sizeHint().height()) / 2)));
+    const QMargins margins = pnlInfo_->contentsMargins();
+    const int frame = 2 * pnlInfo_->frameWidth();
+    const int natural = pnlInfo_->fontMetrics().horizontalAdvance(pnlInfo_->text()) + margins.left() + margins.right()
+                        + frame + 2;
+    const int width = qMax(0, qMin(area.width() - 24, natural));
+    const int wrapped = pnlInfo_->heightForWidth(width);
+    const int height = wrapped > 0 ? wrapped : pnlInfo_->sizeHint().height();
+    pnlInfo_->setGeometry(QRect(area.center().x() - width / 2, area.center().y() - height / 2, width, height));
 }
 
 void TfrmChecker::RenderSchemas()

@@ -77,12 +77,26 @@
 
     // --- host objects: members found without regard to letter case --------
 
-    var proxyOf = new WeakMap();
-    var targetOf = new WeakMap();
+    // A host object and its proxy point at each other through symbol-keyed
+    // properties rather than weak maps: the engine searches a map's keys one
+    // by one, so maps of every node a script ever wrapped made each call
+    // slower than the one before. Every proxy stays alive with the engine,
+    // as it did in those maps: the DOM keeps one script object per node,
+    // and a node object the collector freed would come back from it dead.
+    var hostTarget = Symbol("host target");
+    var hostProxy = Symbol("host proxy");
+    var wrapped = [];
     var memberMaps = Object.create(null);
 
+    // The host object behind value when value is one of our proxies.
+    function targetOf(value) {
+        if (value === null || (typeof value !== "object" && typeof value !== "function"))
+            return undefined;
+        return value[hostTarget];
+    }
+
     function isHostObject(value) {
-        return value !== null && typeof value === "object" && !targetOf.has(value)
+        return value !== null && typeof value === "object" && targetOf(value) === undefined
             && typeof value.corvaneHostClass === "string";
     }
 
@@ -105,7 +119,8 @@
     }
 
     function unwrap(value) {
-        return targetOf.has(value) ? targetOf.get(value) : value;
+        var target = targetOf(value);
+        return target === undefined ? value : target;
     }
 
     function unwrapAll(args) {
@@ -126,7 +141,7 @@
     function wrap(value) {
         if (!isHostObject(value))
             return value;
-        var proxy = proxyOf.get(value);
+        var proxy = value[hostProxy];
         if (proxy)
             return proxy;
         var members = membersOf(value);
@@ -137,6 +152,8 @@
         var handler = {
             get: function (target, name) {
                 target = value;
+                if (name === hostTarget)
+                    return value;
                 if (typeof name !== "string")
                     return undefined;
                 var memberName = members[name.toLowerCase()];
@@ -178,8 +195,8 @@
             handler.getOwnPropertyDescriptor = function () { return undefined; };
         }
         proxy = new Proxy(shell, handler);
-        proxyOf.set(value, proxy);
-        targetOf.set(proxy, value);
+        value[hostProxy] = proxy;
+        wrapped.push(proxy);
         return proxy;
     }
 
@@ -382,7 +399,7 @@
     }
 
     function itemOf(collection, index) {
-        if (targetOf.has(collection) || (typeof collection === "object" && typeof collection.item === "function"))
+        if (targetOf(collection) !== undefined || (typeof collection === "object" && typeof collection.item === "function"))
             return collection.item(index);
         return collection[index];
     }

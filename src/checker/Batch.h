@@ -84,6 +84,9 @@ struct TBatchFileResult {
 struct TBatchRun {
     std::vector<TBatchFileResult> files; // sorted by path
     qint64 scriptNs = 0;                 // sum over the files
+    // Making and releasing script engines (the first one, and each worker's
+    // fresh ones; see kFilesPerEngine), summed over the workers.
+    qint64 engineNs = 0;
     int jobs = 0;                        // threads used
 };
 

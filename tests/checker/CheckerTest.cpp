@@ -38,8 +38,9 @@ void CopyFolder(const QString &from, const QString &to)
 {
     QDir().mkpath(to);
     for (const QString &name : QDir(from).entryList(QDir::Files)) {
-        if (name != QStringLiteral("expected.txt"))
+        if (name != QStringLiteral("expected.txt")) {
             ASSERT_TRUE(QFile::copy(from + QLatin1Char('/') + name, to + name));
+        }
     }
 }
 

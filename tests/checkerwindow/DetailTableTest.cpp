@@ -180,6 +180,8 @@ const BuildCase kBuildCases[] = {
      nullptr, nullptr, "\"2006-13-01\"不是有效的日期"},
 };
 
+void PrintTo(const BuildCase &c, std::ostream *os) { *os << c.name; }
+
 class DetailTableBuildTest : public DetailTableTest, public ::testing::WithParamInterface<BuildCase> {};
 
 TEST_P(DetailTableBuildTest, FailsWithItsMessage)

@@ -33,6 +33,8 @@
 
 #include <libxml/parser.h>
 
+#include "MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -198,21 +200,6 @@ void BM_Large_BareLibxml2(benchmark::State &state)
 
 void BM_Large_CheckOwn(benchmark::State &state) { TimedBatch(state, Shared().large, 1, true); }
 
-// Keeps the median time of every benchmark it reports.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
-                    run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> medians;
-};
-
 } // namespace
 
 BENCHMARK(BM_Many_BareLibxml2)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
@@ -225,27 +212,14 @@ int main(int argc, char **argv)
 {
     // The script engines need the application object.
     QCoreApplication application(argc, argv);
-    std::vector<char *> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+    TMedianReporter reporter;
+    if (!RunInterleaved(argc, argv, reporter))
         return 1;
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const auto ratio = [&reporter](const char *a, const char *b) {
-        const auto x = reporter.medians.find(a);
-        const auto y = reporter.medians.find(b);
-        return x == reporter.medians.end() || y == reporter.medians.end() || y->second <= 0 ? -1.0
-                                                                                             : x->second / y->second;
-    };
     std::printf("1,000 files: batch own cost / bare libxml2 (medians): %.2fx (target <= 1.5x)\n",
-                ratio("BM_Many_BatchOwn", "BM_Many_BareLibxml2"));
+                reporter.Ratio("BM_Many_BatchOwn", "BM_Many_BareLibxml2"));
     std::printf("1,000 files: throughput 2 threads / 1 thread (medians): %.2fx (target >= 1.6x)\n",
-                ratio("BM_Many_BatchJobs/1", "BM_Many_BatchJobs/2"));
+                reporter.Ratio("BM_Many_BatchJobs/1", "BM_Many_BatchJobs/2"));
     std::printf("100,000 records: check run own cost / bare libxml2 (medians): %.2fx (target <= 2x)\n",
-                ratio("BM_Large_CheckOwn", "BM_Large_BareLibxml2"));
+                reporter.Ratio("BM_Large_CheckOwn", "BM_Large_BareLibxml2"));
     return 0;
 }

@@ -25,6 +25,8 @@
 
 #include <libxml/tree.h>
 
+#include "MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -200,20 +202,6 @@ void BM_BareLibxml2(benchmark::State &state)
     }
 }
 
-// Keeps the median real time of every benchmark it reports.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, std::pair<double, double>> medians; // real, CPU
-};
-
 } // namespace
 
 BENCHMARK(BM_BareLibxml2)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9);
@@ -222,20 +210,10 @@ BENCHMARK(BM_Declare)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions
 
 int main(int argc, char **argv)
 {
-    std::vector<char *> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+    TMedianReporter reporter;
+    if (!RunInterleaved(argc, argv, reporter))
         return 1;
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const auto bare = reporter.medians.find("BM_BareLibxml2");
-    const auto declare = reporter.medians.find("BM_Declare");
-    if (bare != reporter.medians.end() && declare != reporter.medians.end() && bare->second.first > 0)
-        std::printf("declare / bare libxml2 (medians): %.2fx wall-clock, %.2fx CPU (target <= 1.5x)\n",
-                    declare->second.first / bare->second.first, declare->second.second / bare->second.second);
+    std::printf("declare / bare libxml2 (medians): %.2fx wall-clock, %.2fx CPU (target <= 1.5x)\n",
+                reporter.Ratio("BM_Declare", "BM_BareLibxml2"), reporter.Ratio("BM_Declare", "BM_BareLibxml2", true));
     return 0;
 }

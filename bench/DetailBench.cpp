@@ -18,6 +18,8 @@
 
 #include <libxml/parser.h>
 
+#include "MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -91,20 +93,6 @@ void BM_BareLibxml2(benchmark::State &state)
     }
 }
 
-// Keeps the median real time of every benchmark it reports.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, std::pair<double, double>> medians; // real, CPU
-};
-
 } // namespace
 
 BENCHMARK(BM_BareLibxml2)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9);
@@ -112,20 +100,11 @@ BENCHMARK(BM_DetailTable)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetit
 
 int main(int argc, char **argv)
 {
-    std::vector<char *> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+    TMedianReporter reporter;
+    if (!RunInterleaved(argc, argv, reporter))
         return 1;
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const auto bare = reporter.medians.find("BM_BareLibxml2");
-    const auto detail = reporter.medians.find("BM_DetailTable");
-    if (bare != reporter.medians.end() && detail != reporter.medians.end() && bare->second.first > 0)
-        std::printf("detail view / bare libxml2 (medians): %.2fx wall-clock, %.2fx CPU (target <= 2x)\n",
-                    detail->second.first / bare->second.first, detail->second.second / bare->second.second);
+    std::printf("detail view / bare libxml2 (medians): %.2fx wall-clock, %.2fx CPU (target <= 2x)\n",
+                reporter.Ratio("BM_DetailTable", "BM_BareLibxml2"),
+                reporter.Ratio("BM_DetailTable", "BM_BareLibxml2", true));
     return 0;
 }

@@ -24,6 +24,8 @@
 
 #include <libxml/parser.h>
 
+#include "MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -120,20 +122,6 @@ void BM_RenderPrintPage(benchmark::State &state)
     state.counters["page_MB"] = double(QFileInfo(page).size()) / (1 << 20);
 }
 
-// Keeps the median real time of every benchmark it reports.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> medians;
-};
-
 } // namespace
 
 BENCHMARK(BM_BareParse)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);
@@ -143,15 +131,10 @@ BENCHMARK(BM_RenderPrintPage)->Unit(benchmark::kMillisecond)->Iterations(1)->Rep
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    TMedianReporter reporter;
+    if (!RunInterleaved(argc, argv, reporter))
         return 1;
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const auto bare = reporter.medians.find("BM_BareParse");
-    const auto render = reporter.medians.find("BM_RenderPrintPage");
-    if (bare != reporter.medians.end() && render != reporter.medians.end() && bare->second > 0)
-        std::printf("print page / bare libxml2 parse (medians): %.1fx\n", render->second / bare->second);
+    std::printf("print page / bare libxml2 parse (medians): %.1fx\n",
+                reporter.Ratio("BM_RenderPrintPage", "BM_BareParse"));
     return 0;
 }

@@ -5,13 +5,11 @@
 
 #include "app/utils/ApplicationInfo.h"
 #include "app/utils/AtomicFile.h"
-#include "app/utils/Clock.h"
 #include "app/utils/CommandRunner.h"
 #include "app/utils/Errors.h"
 #include "app/utils/FileOps.h"
 #include "app/utils/MessageBox.h"
 #include "app/utils/Paths.h"
-#include "app/utils/SystemProcess.h"
 #include "app/utils/Utils.h"
 #include "app/utils/WindowsVersion.h"
 #include "app/utils/WorkspaceLock.h"
@@ -137,23 +135,8 @@ double TClientSession::RunDataVersion()
 
 bool TClientSession::CreateScriptEngine()
 {
-    const auto attempt = [this] {
-        try {
-            scriptEngine_ = TScriptHost::CreateScriptEngine(TApplicationInfo::AppFile(QStringLiteral("Script.js")));
-            return true;
-        } catch (const std::exception &) {
-            return false;
-        }
-    };
-    if (attempt())
-        return true;
-    const QString installer = TApplicationInfo::AppFile(QStringLiteral("RegOcx.sh"));
-    TSystemProcess::RunAndWait(QLatin1Char('"') + installer + QLatin1Char('"'), TSystemProcess::Hidden);
-    TClock::Wait(5000);
-    if (attempt())
-        return true;
-    TMessageBox::Show(QStringLiteral("建立脚本引挚对象时发生错误，请先安装脚本引挚组件！"), TMessageBox::ErrorOk);
-    return false;
+    scriptEngine_ = CreateScriptEngineOrInstall(QStringLiteral("Script.js"));
+    return scriptEngine_ != nullptr;
 }
 
 void TClientSession::ApplyPrintDefault()

@@ -556,7 +556,7 @@ TBatchRun RunBatchChecks(const TBatchOptions &options, const TBatchProgress &pro
     TBatchRun run;
     run.files.resize(size_t(files.size()));
     run.jobs = std::clamp(options.jobs > 0 ? options.jobs : QThread::idealThreadCount(), 1, int(files.size()));
-    TSharedRun shared{files, run.files, dtds, options, progress};
+    TSharedRun shared{files, run.files, dtds, options, progress, {0}, {}, 0, {0}};
 
     // The engine made for the schema list works on this thread; every other
     // worker makes its own on its own thread (an engine stays on the thread

@@ -4,13 +4,11 @@
 #include "checker/Checker.h"
 
 #include "app/utils/ApplicationInfo.h"
-#include "app/utils/Clock.h"
 #include "app/utils/CommandRunner.h"
 #include "app/utils/Errors.h"
 #include "app/utils/IniFile.h"
 #include "app/utils/MessageBox.h"
 #include "app/utils/Paths.h"
-#include "app/utils/SystemProcess.h"
 #include "app/utils/TextFile.h"
 #include "app/utils/Utils.h"
 #include "app/utils/WorkspaceLock.h"
@@ -58,23 +56,8 @@ void TCheckerSession::LoadSettings()
 
 bool TCheckerSession::CreateScriptEngine()
 {
-    const auto attempt = [this] {
-        try {
-            engine_ = TScriptHost::CreateScriptEngine(TApplicationInfo::AppFile(QStringLiteral("Check.js")));
-            return true;
-        } catch (const std::exception &) {
-            return false;
-        }
-    };
-    if (attempt())
-        return true;
-    const QString installer = TApplicationInfo::AppFile(QStringLiteral("RegOcx.sh"));
-    TSystemProcess::RunAndWait(QLatin1Char('"') + installer + QLatin1Char('"'), TSystemProcess::Hidden);
-    TClock::Wait(5000);
-    if (attempt())
-        return true;
-    TMessageBox::Show(QStringLiteral("建立脚本引挚对象时发生错误，请先安装脚本引挚组件！"), TMessageBox::ErrorOk);
-    return false;
+    engine_ = CreateScriptEngineOrInstall(QStringLiteral("Check.js"));
+    return engine_ != nullptr;
 }
 
 void TCheckerSession::ReadTitle()

@@ -1,8 +1,11 @@
 #include "entry/ScriptHost.h"
 
+#include "app/utils/ApplicationInfo.h"
+#include "app/utils/Clock.h"
 #include "app/utils/Errors.h"
 #include "app/utils/MessageBox.h"
 #include "app/utils/Paths.h"
+#include "app/utils/SystemProcess.h"
 #include "app/utils/TextFile.h"
 #include "entry/HostBridge.h"
 #include "entry/ScriptDialect.h"
@@ -237,4 +240,24 @@ TScriptError TScriptHost::ErrorFrom(const QJSValue &thrown, const QStringList &t
 void ShowScriptError(const TScriptError &error)
 {
     TMessageBox::Show(error.Message(), TMessageBox::ErrorOk);
+}
+
+std::unique_ptr<TScriptHost> CreateScriptEngineOrInstall(const QString &scriptName)
+{
+    const auto attempt = [&scriptName]() -> std::unique_ptr<TScriptHost> {
+        try {
+            return TScriptHost::CreateScriptEngine(TApplicationInfo::AppFile(scriptName));
+        } catch (const std::exception &) {
+            return nullptr;
+        }
+    };
+    if (std::unique_ptr<TScriptHost> engine = attempt())
+        return engine;
+    const QString installer = TApplicationInfo::AppFile(QStringLiteral("RegOcx.sh"));
+    TSystemProcess::RunAndWait(QLatin1Char('"') + installer + QLatin1Char('"'), TSystemProcess::Hidden);
+    TClock::Wait(5000);
+    if (std::unique_ptr<TScriptHost> engine = attempt())
+        return engine;
+    TMessageBox::Show(QStringLiteral("建立脚本引挚对象时发生错误，请先安装脚本引挚组件！"), TMessageBox::ErrorOk);
+    return nullptr;
 }

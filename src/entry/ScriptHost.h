@@ -100,3 +100,10 @@ private:
 
 // Shows the five-line report of a script error with the error icon.
 void ShowScriptError(const TScriptError &error);
+
+// A program's engine on a script of the application directory, as both
+// programs make it at start-up: when the engine cannot be made, runs
+// "RegOcx.sh" (the engine's installer) with sh, waits 5000 ms and tries once
+// more; after a second failure shows "建立脚本引挚对象时发生错误，请先安装
+// 脚本引挚组件！" and returns null.
+std::unique_ptr<TScriptHost> CreateScriptEngineOrInstall(const QString &scriptName);

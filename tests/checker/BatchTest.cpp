@@ -237,17 +237,20 @@ TEST_P(BatchFailure, FailsThatFileAndTheRun)
     EXPECT_TRUE(failed.value("path").toString().startsWith(Tree(QStringLiteral("bad")))) << lines.at(0).toStdString();
     EXPECT_EQ(failed.value("crc").toString(), QString::fromUtf8(c.crc)) << lines.at(0).toStdString();
     EXPECT_EQ(failed.value("dtd").toString(), QString::fromUtf8(c.dtd)) << lines.at(0).toStdString();
-    if (*c.script)
+    if (*c.script) {
         EXPECT_EQ(failed.value("script").toString(), QString::fromUtf8(c.script)) << lines.at(0).toStdString();
+    }
     EXPECT_FALSE(failed.value("passed").toBool());
-    if (*c.message)
+    if (*c.message) {
         EXPECT_TRUE(failed.value("message").toString().contains(QString::fromUtf8(c.message))) << lines.at(0).toStdString();
+    }
     if (QString::fromUtf8(c.script) == QLatin1String("errors")) {
         EXPECT_GT(failed.value("errorCount").toInt(), 0);
         EXPECT_EQ(failed.value("errors").toArray().size(), failed.value("errorCount").toInt());
     }
-    if (QString::fromUtf8(c.script) == QLatin1String("-"))
+    if (QString::fromUtf8(c.script) == QLatin1String("-")) {
         EXPECT_FALSE(failed.contains("errorCount")) << "no script call after a failed CRC";
+    }
 
     const QJsonObject passed = JsonRow(lines.at(1));
     EXPECT_EQ(passed.value("path").toString(), good);

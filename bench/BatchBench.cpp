@@ -33,6 +33,7 @@
 
 #include <libxml/parser.h>
 
+#include "FreightInvoices.h"
 #include "MedianReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -55,15 +56,6 @@ int ManyFiles()
 constexpr int kManyRecords = 200;
 constexpr int kLargeRecords = 100000;
 
-struct Invoice {
-    const char *fpdm, *kprq, *cyrswsbh, *cyrmc, *yshwmc, *hwzl, *yslc, *yfje, *kcse, *gdzcxm;
-};
-const Invoice kInvoices[] = {
-    {"237006110011", "2006-01-05", "370203588812345", "远驰运输有限公司", "钢材", "32.5", "420", "3850", "269.5", "False"},
-    {"237006110011", "2006-01-12", "370213556677889X", "金岭货运有限公司", "机床配件", "8.75", "185", "1234.5", "86.42", "False"},
-    {"237006110012", "2006-01-18", "91370200MA3C4D5E6F", "顺川联运有限公司", "数控车床", "12", "960", "6200", "434", "True"},
-    {"237006110011", "2006-01-26", "370203588812345", "远驰运输有限公司", "铸铁件", "21.3", "420", "2640.8", "184.86", "False"},
-};
 
 // An interface file as the client writes it (GBK, the DOCTYPE naming the
 // DTD, one RECORD per invoice), for taxpayer number n.
@@ -78,10 +70,10 @@ QByteArray InterfaceFile(const QString &taxpayer, int records)
                 .arg(taxpayer)
                 .arg(records);
     for (int i = 0; i < records; ++i) {
-        const Invoice &t = kInvoices[i % 4];
+        const TFreightInvoice &t = FreightInvoice(i);
         text += QStringLiteral("      <RECORD FPDM=\"%1\" FPHM=\"%2\" KPRQ=\"%3\" CYRSWSBH=\"%4\" CYRMC=\"%5\" YSHWMC=\"%6\" "
                                "HWZL=\"%7\" YSLC=\"%8\" YFJE=\"%9\" ")
-                    .arg(QLatin1String(t.fpdm), QStringLiteral("%1").arg(i + 1, 8, 10, QLatin1Char('0')),
+                    .arg(QLatin1String(t.fpdm), FreightInvoiceNumber(i),
                          QLatin1String(t.kprq), QLatin1String(t.cyrswsbh), QString::fromUtf8(t.cyrmc),
                          QString::fromUtf8(t.yshwmc), QLatin1String(t.hwzl), QLatin1String(t.yslc),
                          QLatin1String(t.yfje));

@@ -25,6 +25,7 @@
 
 #include <libxml/tree.h>
 
+#include "FreightInvoices.h"
 #include "MedianReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -40,16 +41,6 @@ namespace {
 constexpr int kRecords = 100000;
 const QString kDemo = QStringLiteral(CORVANE_DEMO_WORKSPACE);
 
-// Field texts of the demo's four freight invoices, FPHM left out.
-struct Invoice {
-    const char *fpdm, *kprq, *cyrswsbh, *cyrmc, *yshwmc, *hwzl, *yslc, *yfje, *kcse, *gdzcxm;
-};
-const Invoice kInvoices[] = {
-    {"237006110011", "2006-01-05", "370203588812345", "远驰运输有限公司", "钢材", "32.5", "420", "3850", "269.5", "False"},
-    {"237006110011", "2006-01-12", "370213556677889X", "金岭货运有限公司", "机床配件", "8.75", "185", "1234.5", "86.42", "False"},
-    {"237006110012", "2006-01-18", "91370200MA3C4D5E6F", "顺川联运有限公司", "数控车床", "12", "960", "6200", "434", "True"},
-    {"237006110011", "2006-01-26", "370203588812345", "远驰运输有限公司", "铸铁件", "21.3", "420", "2640.8", "184.86", "False"},
-};
 
 const char *const kFields[] = {"FPDM", "FPHM", "KPRQ", "CYRSWSBH", "CYRMC", "YSHWMC",
                                "HWZL", "YSLC", "YFJE", "KCSE", "GDZCXM", "CRC"};
@@ -98,15 +89,10 @@ struct Workspace {
         QSet<QString> digests;
         values.reserve(kRecords);
         for (int i = 0; i < kRecords; ++i) {
-            const Invoice &t = kInvoices[i % 4];
-            const QString fphm = QStringLiteral("%1").arg(i + 1, 8, 10, QLatin1Char('0'));
-            QString fpdm = QString::fromLatin1(t.fpdm);
-            QString digest = HashKeyText(fpdm + fphm);
-            for (int bump = 13; digests.contains(digest); ++bump) {
-                fpdm = QStringLiteral("2370061100%1").arg(bump, 2, 10, QLatin1Char('0'));
-                digest = HashKeyText(fpdm + fphm);
-            }
-            digests.insert(digest);
+            const TFreightInvoice &t = FreightInvoice(i);
+            const QString fphm = FreightInvoiceNumber(i);
+            const QString fpdm = UniqueInvoiceCode(t, fphm, digests);
+            const QString digest = HashKeyText(fpdm + fphm);
             const Values v{fpdm.toUtf8(), fphm.toUtf8(), t.kprq, t.cyrswsbh, t.cyrmc, t.yshwmc,
                            t.hwzl, t.yslc, t.yfje, t.kcse, t.gdzcxm, digest.toUtf8()};
             text += QStringLiteral("<REC PKID=\"%1\">").arg(digest);

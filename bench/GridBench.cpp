@@ -14,6 +14,7 @@
 //
 // docs/performance.md records the ratios measured.
 
+#include "FreightInvoices.h"
 #include "ReportGenerator.h"
 
 #include "app/utils/ApplicationInfo.h"
@@ -43,16 +44,6 @@ namespace {
 const QString kDemo = QStringLiteral(CORVANE_DEMO_WORKSPACE);
 const QString kPayer = QStringLiteral("370211600123456");
 
-// Field texts of the demo's four freight invoices, FPHM left out.
-struct Template {
-    const char *fpdm, *kprq, *cyrswsbh, *cyrmc, *yshwmc, *hwzl, *yslc, *yfje, *kcse, *gdzcxm;
-};
-const Template kTemplates[] = {
-    {"237006110011", "2006-01-05", "370203588812345", "远驰运输有限公司", "钢材", "32.5", "420", "3850", "269.5", "False"},
-    {"237006110011", "2006-01-12", "370213556677889X", "金岭货运有限公司", "机床配件", "8.75", "185", "1234.5", "86.42", "False"},
-    {"237006110012", "2006-01-18", "91370200MA3C4D5E6F", "顺川联运有限公司", "数控车床", "12", "960", "6200", "434", "True"},
-    {"237006110011", "2006-01-26", "370203588812345", "远驰运输有限公司", "铸铁件", "21.3", "420", "2640.8", "184.86", "False"},
-};
 
 struct Workspace {
     QTemporaryDir dir;
@@ -81,15 +72,10 @@ struct Workspace {
                            .arg(records);
         QSet<QString> digests;
         for (int i = 0; i < records; ++i) {
-            const Template &t = kTemplates[i % 4];
-            const QString fphm = QStringLiteral("%1").arg(i + 1, 8, 10, QLatin1Char('0'));
-            QString fpdm = QString::fromLatin1(t.fpdm);
-            QString digest = HashKeyText(fpdm + fphm);
-            for (int bump = 13; digests.contains(digest); ++bump) {
-                fpdm = QStringLiteral("2370061100%1").arg(bump, 2, 10, QLatin1Char('0'));
-                digest = HashKeyText(fpdm + fphm);
-            }
-            digests.insert(digest);
+            const TFreightInvoice &t = FreightInvoice(i);
+            const QString fphm = FreightInvoiceNumber(i);
+            const QString fpdm = UniqueInvoiceCode(t, fphm, digests);
+            const QString digest = HashKeyText(fpdm + fphm);
             text += QStringLiteral("<REC PKID=\"%1\"><FPDM>%2</FPDM><FPHM>%3</FPHM><KPRQ>%4</KPRQ>"
                                    "<CYRSWSBH>%5</CYRSWSBH><CYRMC>%6</CYRMC><YSHWMC>%7</YSHWMC><HWZL>%8</HWZL>"
                                    "<YSLC>%9</YSLC>")

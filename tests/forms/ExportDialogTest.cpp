@@ -8,6 +8,7 @@
 #include "TempWorkspace.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -155,8 +156,14 @@ TEST_F(ExportDialogTest, FloppyModeWritesOntoTheMediumAfterTheQuestion)
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(QDir(medium.path()).entryList(QDir::Files), QStringList());
 
-    messages.Answer(TMessageBox::IdNo); // keep what is there
+    // No keeps what is on the medium.
+    const QString older = medium.path() + QStringLiteral("/older.txt");
+    QFile olderFile(older);
+    ASSERT_TRUE(olderFile.open(QIODevice::WriteOnly));
+    olderFile.close();
+    messages.Answer(TMessageBox::IdNo);
     Child<QPushButton>(&dialog, "btnExport")->click();
+    EXPECT_TRUE(QFileInfo::exists(older));
     EXPECT_TRUE(messages.texts().value(1).startsWith(QStringLiteral("系统将向软盘传出申报文件，请选择：")));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(QFileInfo(info.interfaceFile).absolutePath(), QFileInfo(medium.path()).absoluteFilePath());

@@ -33,15 +33,6 @@ QString DtdName(const QString &schemaName) { return schemaName + QStringLiteral(
 
 QString FolderOf(const QString &path) { return QFileInfo(path).absolutePath(); }
 
-bool SameFolder(const QString &a, const QString &b)
-{
-    auto normal = [](const QString &folder) {
-        const QString canonical = QFileInfo(ResolveCaseInsensitive(folder)).canonicalFilePath();
-        return canonical.isEmpty() ? QFileInfo(folder).absoluteFilePath() : canonical;
-    };
-    return SameTextIgnoringAsciiCase(normal(a), normal(b));
-}
-
 } // namespace
 
 TTreeNode *TClientSession::OpenReportNodeOrAbort() const

@@ -284,7 +284,7 @@ QStringList DeclaredFiles(const TExportBaseInfo &info)
     if (FileExistsAnyCase(JoinPath(folder, dtd)))
         files << ResolveCaseInsensitive(JoinPath(folder, dtd));
     const QString archive = TApplicationInfo::DeclareDir(info.period);
-    if (QFileInfo(archive).canonicalFilePath() != QFileInfo(folder).canonicalFilePath()) {
+    if (!SameFolder(archive, folder)) {
         for (const QString &name : {QFileInfo(info.interfaceFile).fileName(), dtd}) {
             if (FileExistsAnyCase(archive + name))
                 files << ResolveCaseInsensitive(archive + name);

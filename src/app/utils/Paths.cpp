@@ -91,3 +91,12 @@ QString FileNamePart(const QString &path)
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return cut < 0 ? path : path.mid(cut + 1);
 }
+
+bool SameFolder(const QString &a, const QString &b)
+{
+    const auto normal = [](const QString &folder) {
+        const QString canonical = QFileInfo(ResolveCaseInsensitive(folder)).canonicalFilePath();
+        return canonical.isEmpty() ? QFileInfo(folder).absoluteFilePath() : canonical;
+    };
+    return SameTextIgnoringAsciiCase(normal(a), normal(b));
+}

@@ -31,5 +31,10 @@ QString SafeRelativeName(const QString &name);
 // SafeRelativeName(name) joined to folder and resolved without regard to case.
 QString ResolveInFolder(const QString &folder, const QString &name);
 
+// Whether two paths name the same folder: compared after resolving letter
+// case and links (as written, made absolute, when a folder does not exist),
+// without regard to ASCII case.
+bool SameFolder(const QString &a, const QString &b);
+
 // The name part of a path (after the last "/" or "\").
 QString FileNamePart(const QString &path);

@@ -67,6 +67,7 @@ int RunWindow(int argc, char **argv)
         TfrmChecker window;
         if (window.Create()) {
             window.show();
+            window.activateWindow();
             status = app.exec();
         }
     }

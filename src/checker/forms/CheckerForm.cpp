@@ -366,6 +366,9 @@ void TfrmChecker::showEvent(QShowEvent *event)
     shown_ = true;
     rbFloppyDisk_->setChecked(true);
     session_.Shown();
+    // The first start's choice does not wait for an activation that a
+    // desktop without a window manager never sends.
+    session_.Activated();
     RenderSchemas();
 }
 

@@ -294,13 +294,22 @@ void TReportGrid::Locate(const QString &fieldLabel, const QString &text)
             break;
         }
     }
+    // A pending record is written (or given up, when unchanged) before the
+    // search, as any move of the cursor does; a refusal is the operator's
+    // to read, not a record that was not found.
+    if (report_->State() == TDataSetState::Edit || report_->State() == TDataSetState::Insert) {
+        if (report_->Modified())
+            report_->Post();
+        else
+            report_->Cancel();
+    }
     bool found = false;
     try {
         TLocateOptions options;
         options.caseInsensitive = true;
         found = report_->Locate(name, value, options);
     } catch (const TSilentAbort &) {
-        throw; // a pending record was refused, and the operator told
+        throw; // the operator has been told
     } catch (const std::exception &) {
         found = false;
     }

@@ -127,7 +127,9 @@ public:
     void Delete();
     // The locate bar: finds the first record whose field labelled
     // fieldLabel equals text (trimmed, letter case ignored), or says
-    // "没有找到符合条件的记录!". Blank text does nothing.
+    // "没有找到符合条件的记录!". Blank text does nothing. A record being
+    // edited or added is posted first; a refused post raises its own error
+    // and the record stays pending.
     void Locate(const QString &fieldLabel, const QString &text);
     // A pick from the enterprise picker for the id field: the record is
     // edited, the id set and, when the record has one, the name column too.

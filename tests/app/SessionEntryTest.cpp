@@ -111,6 +111,15 @@ TEST_F(SessionEntryTest, LocateFindsByLabelOrSaysNothingWasFound)
     grid.Locate(QStringLiteral("没有这个字段"), QStringLiteral("00004795"));
     EXPECT_EQ(messages.texts(), QStringList(2, QStringLiteral("没有找到符合条件的记录!")));
     EXPECT_EQ(messages.shown().last().flags, int(TMessageBox::WarningOk));
+
+    // A record the rules refuse is not "not found": its reason is shown and
+    // it stays being added.
+    grid.Append();
+    FillInvoice(r, QStringLiteral("00040001"), QStringLiteral("370285123456789"), QStringLiteral("海港物流有限公司"));
+    r.FieldByName(QStringLiteral("FPDM")).SetAsString(QStringLiteral("12345"));
+    EXPECT_FALSE(RunCommand([&] { grid.Locate(QStringLiteral("发票号码"), QStringLiteral("00004795")); }));
+    EXPECT_EQ(messages.last(), QStringLiteral("发票代码必须是10位或12位数字！"));
+    EXPECT_EQ(r.State(), TDataSetState::Insert);
 }
 
 TEST_F(SessionEntryTest, APostRunsTheSchemaRulesConfirmsAndLearnsTheCarrier)

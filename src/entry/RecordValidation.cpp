@@ -27,7 +27,7 @@ quint8 DataSizeOf(const QString &text)
     return quint8(size & 0xFF);
 }
 
-QString Cents(double value) { return QString::number(RoundCurrency(value), 'f', 2); }
+QString Cents(double value) { return FormatFixed(RoundCurrency(value), 2); }
 
 QString ConfirmValue(const QString &dataType, const TField &field)
 {

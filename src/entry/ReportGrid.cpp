@@ -157,7 +157,7 @@ TGridFocus TReportGrid::Focus() const
     return focus;
 }
 
-bool TReportGrid::CanOpenRecordEditor() const { return report_ && report_->Active() && !viewMode_; }
+bool TReportGrid::CanOpenRecordEditor() const { return report_ && report_->Active() && !viewMode_ && !report_->ReadOnly(); }
 
 void TReportGrid::RequireReport() const
 {

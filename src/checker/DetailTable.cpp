@@ -310,16 +310,10 @@ QVariant TDetailTable::data(const QModelIndex &index, int role) const
         return type == TFieldType::Boolean ? QVariant() : QVariant(Text(index.row(), index.column()));
     case Qt::EditRole:
         return Value(index.row(), index.column());
-    case Qt::CheckStateRole: {
-        if (type != TFieldType::Boolean)
-            return QVariant();
-        const QVariant value = Value(index.row(), index.column());
-        return value.isValid() && value.toBool() ? Qt::Checked : Qt::Unchecked;
-    }
+    case Qt::CheckStateRole:
+        return type == TFieldType::Boolean ? FieldCheckState(Value(index.row(), index.column())) : QVariant();
     case Qt::TextAlignmentRole:
-        if (type == TFieldType::Integer || type == TFieldType::Float || type == TFieldType::Currency)
-            return QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
-        return QVariant();
+        return FieldCellAlignment(type);
     default:
         return QVariant();
     }
@@ -347,7 +341,7 @@ QVariant TDetailTable::headerData(int section, Qt::Orientation orientation, int 
             return sums_.Text(section);
         return QString();
     case kFooterAlignmentRole:
-        return int((column.footer == TDetailColumn::TFooter::Sum ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        return FooterAlignment(column.footer == TDetailColumn::TFooter::Sum);
     default:
         return QVariant();
     }

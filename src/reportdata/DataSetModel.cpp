@@ -54,14 +54,12 @@ QVariant TDataSetModel::data(const QModelIndex &index, int role) const
         if (type != TFieldType::Boolean)
             return QVariant();
         try {
-            return dataSet_.ViewValue(index.row(), index.column()).toBool() ? Qt::Checked : Qt::Unchecked;
+            return FieldCheckState(dataSet_.ViewValue(index.row(), index.column()));
         } catch (const TConversionError &) {
-            return Qt::Unchecked;
+            return FieldCheckState(QVariant());
         }
     case Qt::TextAlignmentRole:
-        if (type == TFieldType::Integer || type == TFieldType::Float || type == TFieldType::Currency)
-            return QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
-        return QVariant();
+        return FieldCellAlignment(type);
     default:
         return QVariant();
     }
@@ -81,7 +79,7 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
         if (role == kFooterRole)
             return FooterText(section);
         if (role == kFooterAlignmentRole)
-            return int((sums_.Sums(section) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+            return FooterAlignment(sums_.Sums(section));
         return QVariant();
     }
     if (role != Qt::DisplayRole || section < 0 || section >= rowCount())

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "reportdata/FieldValue.h"
+
 #include <Qt>
+#include <QVariant>
 
 // Header roles of the programs' table models, asked through
 // headerData(column, Qt::Horizontal, role). Views use them to draw the footer
@@ -14,3 +17,27 @@ constexpr int kFooterRole = Qt::UserRole + 100;
 constexpr int kFooterAlignmentRole = Qt::UserRole + 101;
 // The field name a column shows (QString): the key of stored layouts.
 constexpr int kFieldNameRole = Qt::UserRole + 102;
+
+// The answers both field tables give alike, whatever holds their values.
+
+// TextAlignmentRole of a cell: numbers (INTEGER, FLOAT, CURRENCY) to the
+// right; invalid (the view's default) for the other types.
+inline QVariant FieldCellAlignment(TFieldType type)
+{
+    if (type == TFieldType::Integer || type == TFieldType::Float || type == TFieldType::Currency)
+        return QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
+    return QVariant();
+}
+
+// CheckStateRole of a BOOLEAN cell holding value (invalid: no value, shown
+// unchecked).
+inline QVariant FieldCheckState(const QVariant &value)
+{
+    return value.isValid() && value.toBool() ? Qt::Checked : Qt::Unchecked;
+}
+
+// kFooterAlignmentRole of a column: sums to the right, texts to the left.
+inline int FooterAlignment(bool sums)
+{
+    return int((sums ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+}

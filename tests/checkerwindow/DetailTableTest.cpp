@@ -86,6 +86,11 @@ TEST_F(DetailTableTest, RowsAreTheRecordsWithValuesOfTheirColumnsTypes)
     EXPECT_EQ(table->Value(0, 4), QVariant(true));
     EXPECT_EQ(table->data(table->index(0, 4), Qt::CheckStateRole), QVariant(Qt::Checked));
     EXPECT_EQ(table->data(table->index(0, 5)).toString(), QStringLiteral("1.5"));
+    // Numbers stand to the right; texts, dates and check boxes where the view puts them.
+    EXPECT_EQ(table->data(table->index(0, 1), Qt::TextAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
+    EXPECT_FALSE(table->data(table->index(0, 0), Qt::TextAlignmentRole).isValid());
+    EXPECT_FALSE(table->data(table->index(0, 4), Qt::DisplayRole).isValid());
+    EXPECT_FALSE(table->data(table->index(0, 0), Qt::CheckStateRole).isValid());
     // An attribute spelt in another letter case is not the column's; an
     // empty or missing one leaves the cell empty.
     EXPECT_FALSE(table->Value(1, 1).isValid());
@@ -111,6 +116,7 @@ TEST_F(DetailTableTest, FootersShowTextsAndExactSumsAndWidthsComeFromDispwidth)
     EXPECT_EQ(Footer(*table, 4), QString());
     EXPECT_EQ(Footer(*table, 5), QStringLiteral("0.3"));
     EXPECT_EQ(table->headerData(5, Qt::Horizontal, kFooterAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
+    EXPECT_EQ(table->headerData(0, Qt::Horizontal, kFooterAlignmentRole).toInt() & Qt::AlignLeft, int(Qt::AlignLeft));
 
     EXPECT_EQ(table->Columns()[0].width, 120);
     EXPECT_EQ(table->Columns()[2].width, 20);
